@@ -1,0 +1,196 @@
+#include "plugin/frame/lifecycle.h"
+
+#include <cstring>
+
+#include "common/settings_keys.h"
+#include "plugin/frame/log.h"
+#include "plugin/frame/settings.h"
+#include "plugin/patching/hook_catalogue.h"
+#include "plugin/speech/speak_loop.h"
+#include "plugin/speech/speaker_buffer_table.h"
+#include "plugin/speech/voice_channel.h"
+
+HINSTANCE PluginInstance;
+HANDLE PluginHeap;
+uintptr_t GameBase;
+uintptr_t GameMasterHolder;
+char PluginDir[256];
+char LogFilePath[256];
+char* CapturedText;
+HANDLE WorkerThread;
+DWORD WorkerThreadId;
+
+VoiceChannel VoiceMaleDlg;
+VoiceChannel VoiceFemaleDlg;
+VoiceChannel VoiceCreatureDlg;
+VoiceChannel VoiceDoc;
+
+namespace {
+
+constexpr uintptr_t GameMasterHolderOffset = 0x3C67DC;
+constexpr DWORD VersionMessageStyle = MB_ICONHAND | MB_SYSTEMMODAL;  // 0x1010
+
+const char VersionMessageEnglish[] =
+    "One of a signatures is differs.\r\nWrong version of 'Morrowind.exe'? (Need: 1.6.1820).\r\n"
+    "CONTINUE IS IMPOSSIBLE!";
+// The same in Russian, code page 1251.
+const char VersionMessageRussian[] =
+    "\xCE\xE4\xED\xE0 \xE8\xE7 \xF1\xE8\xE3\xED\xE0\xF2\xF3\xF0 \xED\xE5 \xF1\xEE\xE2\xEF\xE0\xE4\xE0\xE5\xF2."
+    "\r\n\xCD\xE5 \xF2\xE0 \xE2\xE5\xF0\xF1\xE8\xFF 'Morrowind.exe'? (\xCD\xF3\xE6\xED\xE0: 1.6.1820)."
+    "\r\n\xCF\xD0\xCE\xC4\xCE\xCB\xC6\xC5\xCD\xC8\xC5 \xD0\xC0\xC1\xCE\xD2\xDB \xCD\xC5\xC2\xCE\xC7\xCC\xCE\xC6\xCD\xCE!";
+
+using HostLogPathFn = const char*(__stdcall*)(uint32_t, uint32_t);
+
+// Calls the host's WriteLogFile(0, 0).  The host's convention is not ours to
+// know: whether it removes its two arguments or leaves them, the stack pointer
+// is taken back from the frame afterwards.
+__attribute__((noinline)) const char* CallHostLogPath(void* function) {
+  const char* result;
+  __asm__ volatile(
+      "push %%ebp\n\t"
+      "mov %%esp, %%ebp\n\t"
+      "push $0\n\t"
+      "push $0\n\t"
+      "call *%1\n\t"
+      "mov %%ebp, %%esp\n\t"
+      "pop %%ebp"
+      : "=a"(result)
+      : "r"(function)
+      : "ecx", "edx", "memory", "cc");
+  return result;
+}
+
+struct VoiceSetup {
+  VoiceChannel* channel;
+  const char* name;
+};
+
+void SetUpVoice(const VoiceSetup& v) {
+  LOG_LINE("WRKTHREAD::Trying to initialize '%s'.", v.name);
+  SpeechVoice& voice = v.channel->voice;
+  voice.Init(MemoryStream, 0);
+  voice.SetAudioFormat(AudioFormat44kHz16BitMono);
+  voice.SetConfig(v.channel->voiceConfig);
+  if (voice.SelectVoice(v.channel->voiceName) != 0)
+    LOG_LINE("WRKTHREAD::'%s' is failed to initialize.", v.name);
+  else
+    LOG_LINE("WRKTHREAD::'%s' is initialized.", v.name);
+}
+
+// Dialogue voices when LirraDlg enables them; the document voice only when
+// documents are not read by a dialogue voice.
+void SetUpVoices() {
+  const VoiceSetup dialogue[] = {
+      {&VoiceMaleDlg, "VoiceMaleDlg"}, {&VoiceFemaleDlg, "VoiceFemaleDlg"}, {&VoiceCreatureDlg, "VoiceCreatureDlg"}};
+  for (const VoiceSetup& v : dialogue)
+    if (v.channel->enabled) SetUpVoice(v);
+  if (VoiceDoc.enabled && Settings.DocVoiceAsDlg == 0) SetUpVoice({&VoiceDoc, "VoiceDoc"});
+}
+
+DWORD WINAPI WorkerThreadProc(void*) {
+  LOG_LINE("Entering worker thread...");
+  SetUpVoices();
+  LOG_LINE("WRKTHREAD::Entering message loop.");
+  RunSpeakLoop();
+  LOG_LINE("Exiting Quorrim...");
+  ReleaseVoices();
+  // Drops the reference taken for this thread when it was created.
+  FreeLibraryAndExitThread(PluginInstance, 1);
+}
+
+// The worker holds a reference of its own, so that the library stays mapped
+// while the thread runs, however the host unloads it.
+bool TakeWorkerReference() {
+  HMODULE self;
+  return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCSTR>(&WorkerThreadProc), &self) != 0;
+}
+
+[[noreturn]] void RefuseAndUnload() {
+  MessageBoxA(nullptr, VersionMessageText(Settings.LangIndex), ProductName, VersionMessageStyle);
+  FreeLibraryAndExitThread(PluginInstance, 0);
+}
+}  // namespace
+
+const char* VersionMessageText(int langIndex) {
+  return langIndex != 0 ? VersionMessageEnglish : VersionMessageRussian;
+}
+
+BOOL AttachPlugin(HINSTANCE instance) {
+  PluginInstance = instance;
+  PluginHeap = GetProcessHeap();
+  GameBase = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
+
+  void* hostLogPath = nullptr;
+  if (HMODULE host = GetModuleHandleA("MLDRLib.dll"))
+    hostLogPath = reinterpret_cast<void*>(GetProcAddress(host, "WriteLogFile"));
+
+  GameMasterHolder = GameBase + GameMasterHolderOffset;
+  CapturedText = static_cast<char*>(HeapAlloc(PluginHeap, 0, 1024));
+  if (CapturedText) CapturedText[0] = 0;
+
+  char modulePath[256] = {};
+  GetModuleFileNameA(instance, modulePath, sizeof modulePath);
+
+  for (VoiceChannel* c : AllChannels) std::memset(c, 0, sizeof *c);
+  std::memset(SpeakerBufferTable, 0, sizeof SpeakerBufferTable);
+  std::memset(LogFilePath, 0, sizeof LogFilePath);
+
+  if (hostLogPath) {
+    if (const char* path = CallHostLogPath(hostLogPath)) lstrcpynA(LogFilePath, path, sizeof LogFilePath);
+  }
+
+  for (int i = lstrlenA(modulePath) - 1; i > 0; --i) {
+    if (modulePath[i] == '\\') {
+      modulePath[i + 1] = 0;
+      break;
+    }
+  }
+  lstrcpynA(PluginDir, modulePath, sizeof PluginDir);
+
+  ReadSettings(settings_file::FileName);
+  LOG_LINE("DLLMAIN::Main EXE module loaded at %08X.", static_cast<unsigned>(GameBase));
+
+  if (GetProcAddress(GetModuleHandleA(nullptr), "IsModuleLoader")) return TRUE;  // the loader's own program
+
+  LOG_LINE("Starting %s...", ProductName);
+  if (InstallHooks() != 0) RefuseAndUnload();
+
+  if (!TakeWorkerReference()) {
+    LOG_LINE("DLLMAIN::Failed to create worker thread!");
+    return FALSE;
+  }
+  WorkerThread = CreateThread(nullptr, 0, WorkerThreadProc, nullptr, CREATE_SUSPENDED, &WorkerThreadId);
+  if (WorkerThread == nullptr) {
+    FreeLibrary(PluginInstance);
+    LOG_LINE("DLLMAIN::Failed to create worker thread!");
+    return FALSE;
+  }
+  LOG_LINE("DLLMAIN::Worker thread are created successfully.");
+  ResumeThread(WorkerThread);
+  return TRUE;
+}
+
+void ReleaseVoices() {
+  for (VoiceChannel* c : AllChannels) c->voice.Release();
+}
+
+// The voices belong to the worker, which may be inside a Speak call right now:
+// releasing their interfaces from another thread could pull them out from
+// under SAPI.  So another thread only asks, and the worker releases them
+// between two rounds of its loop.
+void ReleaseVoicesFromHost() {
+  const bool workerRunning =
+      WorkerThread != nullptr && WaitForSingleObject(WorkerThread, 0) == WAIT_TIMEOUT;
+  if (workerRunning && GetCurrentThreadId() != WorkerThreadId)
+    RequestVoiceRelease();
+  else
+    ReleaseVoices();
+}
+
+void DetachPlugin(bool processTerminating) {
+  LOG_LINE("Unloading...");
+  // At process exit the system reclaims everything, and the other threads are
+  // already gone, possibly in the middle of a COM call: touch nothing.
+  if (!processTerminating) ReleaseVoicesFromHost();
+}

@@ -1,0 +1,112 @@
+#include "plugin/frame/settings.h"
+
+#include <windows.h>
+
+#include "common/settings_keys.h"
+#include "plugin/frame/plugin_state.h"
+#include "plugin/speech/voice_channel.h"
+
+PluginSettings Settings = PluginDefaults();
+
+namespace {
+using namespace settings_file;
+
+struct IntKey {
+  const char* section;
+  const char* key;
+  int32_t PluginSettings::*field;
+};
+
+// BaseConfig integers, in reading order.
+constexpr IntKey BaseIntegers[] = {
+    {BaseConfig, "SpeakKeyCode", &PluginSettings::SpeakKeyCode},
+    {BaseConfig, "SilenceKeyCode", &PluginSettings::SilenceKeyCode},
+    {BaseConfig, "DocVoiceAsDlg", &PluginSettings::DocVoiceAsDlg},
+    {BaseConfig, "VoiceFxByRace", &PluginSettings::VoiceFxByRace},
+    {BaseConfig, "TTSBoundPitchDS", &PluginSettings::TTSBoundPitchDS},
+    {BaseConfig, "AlwReadOpenJnl", &PluginSettings::AlwReadOpenJnl},
+    {BaseConfig, "StopSpkOnClose", &PluginSettings::StopSpkOnClose},
+    {BaseConfig, "DlgSwitchToFP", &PluginSettings::DlgSwitchToFP},
+    {BaseConfig, "DlgEnableZoom", &PluginSettings::DlgEnableZoom},
+    {BaseConfig, "SmoothZooming", &PluginSettings::SmoothZooming},
+    {BaseConfig, "SpeakAfterZoom", &PluginSettings::SpeakAfterZoom},
+    {BaseConfig, "ZoomDistNPC", &PluginSettings::ZoomDistNPC},
+    {BaseConfig, "LangIndex", &PluginSettings::LangIndex},
+};
+
+int32_t ReadInt(const char* section, const char* key, int32_t current, const char* path) {
+  return static_cast<int32_t>(GetPrivateProfileIntA(section, key, current, path));
+}
+
+// Pitches keep only their low 16 bits, sign included.
+void ReadPitch(const char* section, const char* key, int16_t& field, const char* path) {
+  field = static_cast<int16_t>(ReadInt(section, key, field, path));
+}
+
+template <size_t N>
+void ReadText(const char* section, const char* key, char (&field)[N], const char* path) {
+  char current[N];
+  lstrcpynA(current, field, N);
+  GetPrivateProfileStringA(section, key, current, field, N, path);
+}
+
+// Dialogue voices share VoiceEnable and AutoSpeak of LirraDlg; the document
+// voice has its own in LirraDoc.
+void ReadChannelFlags(const char* section, const char* path, VoiceChannel* const* channels, int count) {
+  const int32_t enabled = ReadInt(section, "VoiceEnable", 0, path);
+  const int32_t autoSpeak = ReadInt(section, "AutoSpeak", 1, path);
+  for (int i = 0; i < count; ++i) {
+    channels[i]->enabled = enabled;
+    channels[i]->autoSpeak = autoSpeak;
+  }
+}
+
+void DefaultVoiceName(VoiceChannel& channel) {
+  if (channel.voiceName[0] == 0) lstrcpyA(channel.voiceName, "?");
+}
+}  // namespace
+
+void ReadSettings(const char* fileName) {
+  char path[MAX_PATH + 64];
+  if (fileName[0] != 0 && fileName[1] == ':') {
+    lstrcpynA(path, fileName, sizeof path);
+  } else {
+    lstrcpynA(path, PluginDir, sizeof path);
+    lstrcatA(path, fileName);
+  }
+
+  for (const IntKey& k : BaseIntegers) Settings.*k.field = ReadInt(k.section, k.key, Settings.*k.field, path);
+  ReadPitch(BaseConfig, "VPBaseMale", Settings.VPBaseMale, path);
+  ReadPitch(BaseConfig, "VPBaseFemale", Settings.VPBaseFemale, path);
+  ReadPitch(BaseConfig, "VPBaseCreature", Settings.VPBaseCreature, path);
+
+  char key[32];
+  for (int i = 0; i < 10; ++i) {
+    wsprintfA(key, "MPause%s", MenuKinds[i]);
+    Settings.MPause[i] = ReadInt(PauseConfig, key, Settings.MPause[i], path);
+  }
+  for (int i = 0; i < 10; ++i) {
+    wsprintfA(key, "MKeepAi%s", MenuKinds[i]);
+    Settings.MKeepAi[i] = ReadInt(PauseConfig, key, Settings.MKeepAi[i], path);
+  }
+  for (int i = 0; i < 10; ++i) ReadPitch(RaceConfig, RaceKeys[i], Settings.RacePitch[i], path);
+
+  ReadText(BaseConfig, "ConfigAppName", Settings.ConfigAppName, path);
+
+  VoiceChannel* const dialogue[] = {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg};
+  for (VoiceChannel* c : dialogue) DefaultVoiceName(*c);
+  DefaultVoiceName(VoiceDoc);
+
+  ReadChannelFlags(LirraDlg, path, dialogue, 3);
+  ReadText(LirraDlg, "VoiceMaleName", VoiceMaleDlg.voiceName, path);
+  ReadText(LirraDlg, "VoiceFemaleName", VoiceFemaleDlg.voiceName, path);
+  ReadText(LirraDlg, "VoiceCreatureName", VoiceCreatureDlg.voiceName, path);
+  ReadText(LirraDlg, "VoiceMaleConfig", VoiceMaleDlg.voiceConfig, path);
+  ReadText(LirraDlg, "VoiceFemaleConfig", VoiceFemaleDlg.voiceConfig, path);
+  ReadText(LirraDlg, "VoiceCreatureConfig", VoiceCreatureDlg.voiceConfig, path);
+
+  VoiceChannel* const document[] = {&VoiceDoc};
+  ReadChannelFlags(LirraDoc, path, document, 1);
+  ReadText(LirraDoc, "VoiceName", VoiceDoc.voiceName, path);
+  ReadText(LirraDoc, "VoiceConfig", VoiceDoc.voiceConfig, path);
+}

@@ -1,0 +1,30 @@
+// VoiceChannel: the plug-in's record of one voice and the request it carries.
+// The four channels are process-wide; their addresses name the synthesized
+// voice files ("VTTS%08X").
+#pragma once
+#include <cstddef>
+#include "speech/speech_voice.h"
+
+struct ObjectRef;
+
+struct VoiceChannel {
+  SpeechVoice voice;
+  ObjectRef* speaker;   // the actor whose words these are
+  char* text;           // filtered text on the process heap
+  uint32_t autoSpeak;   // speak at once, or wait for the speak key
+  uint32_t enabled;     // requests for a disabled channel are dropped
+  char voiceName[128];  // description of the installed SAPI voice
+  char voiceConfig[128];  // "<pitch absmiddle=..><rate absspeed=..><volume level=..>"
+};
+
+static_assert(sizeof(VoiceChannel) == 1852);
+static_assert(offsetof(VoiceChannel, speaker) == 1580);
+static_assert(offsetof(VoiceChannel, voiceConfig) == 1724);
+
+extern VoiceChannel VoiceMaleDlg;
+extern VoiceChannel VoiceFemaleDlg;
+extern VoiceChannel VoiceCreatureDlg;
+extern VoiceChannel VoiceDoc;
+
+// In the order in which attach clears them and the exit paths release them.
+inline VoiceChannel* const AllChannels[] = {&VoiceDoc, &VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg};

@@ -1,0 +1,171 @@
+#include "host/host_driver.h"
+
+#include <tlhelp32.h>
+#include <cstdint>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+char reportPath[MAX_PATH] = "host-report.txt";
+
+struct Options {
+  const char* plugin = nullptr;
+  bool loadMldr = true;
+  bool runConfig = false;
+  const char* waitLog = nullptr;
+  DWORD holdMs = 0;
+  bool exitEvent = true;
+  bool freeLibrary = false;
+};
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+    if (!strcmp(a, "--plugin")) o.plugin = next();
+    else if (!strcmp(a, "--no-mldr")) o.loadMldr = false;
+    else if (!strcmp(a, "--report")) lstrcpynA(reportPath, next(), sizeof reportPath);
+    else if (!strcmp(a, "--run-config")) o.runConfig = true;
+    else if (!strcmp(a, "--wait-log")) o.waitLog = next();
+    else if (!strcmp(a, "--hold-ms")) o.holdMs = strtoul(next(), nullptr, 10);
+    else if (!strcmp(a, "--no-exit-event")) o.exitEvent = false;
+    else if (!strcmp(a, "--free")) o.freeLibrary = true;
+  }
+  return o;
+}
+
+// A message box must never hold up a run: MessageBoxA is redirected here,
+// records what it was asked to show and answers OK.
+int WINAPI RecordMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT style) {
+  char escaped[2048];
+  int n = 0;
+  for (const char* p = text; p && *p && n < (int)sizeof escaped - 3; ++p) {
+    if (*p == '\r') { escaped[n++] = '\\'; escaped[n++] = 'r'; }
+    else if (*p == '\n') { escaped[n++] = '\\'; escaped[n++] = 'n'; }
+    else escaped[n++] = *p;
+  }
+  escaped[n] = 0;
+  Report("messagebox.caption=%s", caption ? caption : "");
+  Report("messagebox.text=%s", escaped);
+  Report("messagebox.style=0x%X", style);
+  return IDOK;
+}
+
+void RedirectMessageBox() {
+  BYTE* target = reinterpret_cast<BYTE*>(GetProcAddress(LoadLibraryA("user32.dll"), "MessageBoxA"));
+  DWORD old;
+  VirtualProtect(target, 5, PAGE_EXECUTE_READWRITE, &old);
+  target[0] = 0xE9;  // jmp RecordMessageBox
+  *reinterpret_cast<int32_t*>(target + 1) =
+      reinterpret_cast<BYTE*>(&RecordMessageBox) - (target + 5);
+  VirtualProtect(target, 5, old, &old);
+  FlushInstructionCache(GetCurrentProcess(), target, 5);
+}
+
+int CountOwnThreads() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 e{};
+  e.dwSize = sizeof e;
+  int count = 0;
+  for (BOOL ok = Thread32First(snap, &e); ok; ok = Thread32Next(snap, &e))
+    if (e.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  CloseHandle(snap);
+  return count;
+}
+
+HMODULE loadedPlugin;
+DWORD WINAPI LoadPluginThread(void* path) {
+  loadedPlugin = LoadLibraryA(static_cast<const char*>(path));
+  return loadedPlugin ? 1 : 2;
+}
+
+bool FileHolds(const char* path, const char* text) {
+  HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  static char buffer[1 << 20];
+  DWORD got = 0;
+  ReadFile(f, buffer, sizeof buffer - 1, &got, nullptr);
+  CloseHandle(f);
+  buffer[got] = 0;
+  return strstr(buffer, text) != nullptr;
+}
+
+template <typename F>
+F Export(HMODULE m, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+}
+}  // namespace
+
+void Report(const char* format, ...) {
+  char line[4096];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(line, sizeof line - 2, format, args);
+  va_end(args);
+  lstrcatA(line, "\n");
+  HANDLE f = CreateFileA(reportPath, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+  DWORD written;
+  WriteFile(f, line, lstrlenA(line), &written, nullptr);
+  CloseHandle(f);
+}
+
+int RunHost(int argc, char** argv, void (*beforeLoad)()) {
+  Options o = Parse(argc, argv);
+  DeleteFileA(reportPath);
+  RedirectMessageBox();
+
+  char exeDir[MAX_PATH];
+  GetModuleFileNameA(nullptr, exeDir, sizeof exeDir);
+  *(strrchr(exeDir, '\\') + 1) = 0;
+  char plugin[MAX_PATH];
+  if (o.plugin) lstrcpynA(plugin, o.plugin, sizeof plugin);
+  else wsprintfA(plugin, "%sVandrel.dll", exeDir);
+
+  const char* logPath = nullptr;
+  if (o.loadMldr) {
+    char mldr[MAX_PATH];
+    wsprintfA(mldr, "%sMLDRLib.dll", exeDir);
+    HMODULE m = LoadLibraryA(mldr);
+    Report("mldr=%s", m ? "loaded" : "missing");
+    // The log lies beside the library (see mldrlib.cpp); not asked of
+    // WriteLogFile, whose convention differs between the two builds.
+    static char log[MAX_PATH];
+    if (m) {
+      GetModuleFileNameA(m, log, sizeof log);
+      lstrcpyA(strrchr(log, '\\') + 1, "ModuleLoader.log");
+      logPath = log;
+    }
+  }
+  if (beforeLoad) beforeLoad();
+
+  const int threadsBefore = CountOwnThreads();
+  DWORD loaderExit = 0;
+  HANDLE t = CreateThread(nullptr, 0, LoadPluginThread, plugin, 0, nullptr);
+  WaitForSingleObject(t, 60000);
+  GetExitCodeThread(t, &loaderExit);
+  CloseHandle(t);
+  Report("load=%s", loaderExit == 1 ? "ok" : loaderExit == 0 ? "unloaded-itself" : "failed");
+  Report("plugin.loaded=%d", GetModuleHandleA(plugin) != nullptr);
+  Report("threads.added=%d", CountOwnThreads() - threadsBefore);
+  if (loaderExit != 1) return 0;
+
+  HMODULE p = loadedPlugin;
+  Report("version=%u", Export<uint32_t(__stdcall*)()>(p, "ModGetVersion")());
+  Report("parameters=%u", Export<uint32_t(__stdcall*)()>(p, "ModGetParameters")());
+  Report("shell_name=%s", Export<const char*(__stdcall*)()>(p, "ModGetConfigShellName")());
+  Export<uint32_t(__stdcall*)()>(p, "ModEventOnHostStart")();
+  if (o.waitLog && logPath) {
+    DWORD waited = 0;
+    while (!FileHolds(logPath, o.waitLog) && waited < 60000) { Sleep(50); waited += 50; }
+    Report("wait_log=%s", FileHolds(logPath, o.waitLog) ? "found" : "timeout");
+  }
+  if (o.runConfig) Report("run_config=%u", Export<uint32_t(__stdcall*)(uint32_t)>(p, "ModRunConfigShell")(0));
+  if (o.holdMs) Sleep(o.holdMs);
+  if (o.exitEvent) Export<uint32_t(__stdcall*)()>(p, "ModEventOnHostExit")();
+  if (o.freeLibrary) Report("free=%d", FreeLibrary(p));
+  Report("done=1");
+  return 0;
+}
