@@ -1,0 +1,124 @@
+// The plug-in loaded by the module loader's doubles: loader mode, game mode,
+// no host log, the configurator launch.
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+// A folder laid out like a game folder: the game double (or the loader
+// double), MLDRLib.dll, the plug-in and, where wanted, its settings.
+struct GameFolder {
+  explicit GameFolder(const std::string& name, bool withMldr = true, const char* mldrVariant = "MLDRLib.dll")
+      : dir(name) {
+    dir.CopyFromRuntime("Morrowind.exe");
+    dir.CopyFromRuntime("MLoader.exe");
+    dir.CopyFromRuntime("Vandrel.dll");
+    if (withMldr) dir.CopyFromRuntime(mldrVariant, "MLDRLib.dll");
+  }
+  int Run(const std::string& program, const std::string& args = "", const std::string& cwd = "") {
+    return RunProgram("\"" + (dir / program) + "\" --report \"" + (dir / "report.txt") + "\" " + args,
+                      cwd.empty() ? dir.path() : cwd);
+  }
+  std::string Report(const std::string& name) { return ReportValue(ReadFile(dir / "report.txt"), name); }
+  std::vector<std::string> Log() { return LogValues(dir / "ModuleLoader.log"); }
+  ScratchDir dir;
+};
+
+TEST(Host, LoaderModeWritesOneLineAndStartsNothing) {
+  GameFolder game("host-loader");
+  game.dir.CopyFromRuntime("standin\\Sethrim.exe");
+  ASSERT_EQ(game.Run("MLoader.exe", "--run-config --hold-ms 300"), 0);
+  EXPECT_EQ(game.Report("load"), "ok");
+  EXPECT_EQ(game.Report("threads.added"), "0");
+  EXPECT_EQ(game.Report("version"), "66059");
+  EXPECT_EQ(game.Report("parameters"), "0");
+  EXPECT_EQ(game.Report("shell_name"), "Sethrim.exe");
+  EXPECT_EQ(game.Report("run_config"), "0");
+  auto log = game.Log();
+  // The attach line, then what the host's events write.
+  ASSERT_GE(log.size(), 1u);
+  EXPECT_EQ(log[0].rfind("DLLMAIN::Main EXE module loaded at ", 0), 0u);
+  for (size_t i = 1; i < log.size(); ++i) EXPECT_TRUE(log[i] == "Initialized" || log[i] == "Unloading...") << log[i];
+}
+
+// Lines of one thread keep their order; the worker's and the host's
+// interleave as they come.
+void ExpectInOrder(const std::vector<std::string>& log, const std::vector<std::string>& expected) {
+  size_t at = 0;
+  for (const std::string& line : log)
+    if (at < expected.size() && line == expected[at]) ++at;
+  EXPECT_EQ(at, expected.size()) << "missing or out of order: " << (at < expected.size() ? expected[at] : "");
+}
+
+TEST(Host, GameModeLinesInOrder) {
+  GameFolder game("host-game");
+  game.dir.Write("LirraCfg.ini", "[LirraDlg]\r\nVoiceEnable=1\r\n[LirraDoc]\r\nVoiceEnable=1\r\n");
+  ASSERT_EQ(game.Run("Morrowind.exe", "--wait-log \"WRKTHREAD::Entering message loop.\""), 0);
+  EXPECT_EQ(game.Report("load"), "ok");
+  EXPECT_EQ(game.Report("threads.added"), "1");
+  EXPECT_EQ(game.Report("wait_log"), "found");
+  auto log = game.Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log[0], "DLLMAIN::Main EXE module loaded at 00400000.");
+  ExpectInOrder(log, {"DLLMAIN::Main EXE module loaded at 00400000.", "Starting Quorrim...",
+                      "DLLMAIN::Worker thread are created successfully."});
+  // Dialogue voices in their order; the document voice is read by a dialogue
+  // voice by default and is never set up.
+  ExpectInOrder(log, {"Entering worker thread...", "WRKTHREAD::Trying to initialize 'VoiceMaleDlg'.",
+                      "WRKTHREAD::Trying to initialize 'VoiceFemaleDlg'.",
+                      "WRKTHREAD::Trying to initialize 'VoiceCreatureDlg'.", "WRKTHREAD::Entering message loop."});
+  ExpectInOrder(log, {"Initialized", "Unloading..."});
+  for (const std::string& line : log) EXPECT_EQ(line.find("'VoiceDoc'"), std::string::npos) << line;
+}
+
+TEST(Host, DisabledVoicesAreNotSetUp) {
+  GameFolder game("host-novoices");
+  game.dir.Write("LirraCfg.ini", "[BaseConfig]\r\nDocVoiceAsDlg=0\r\n[LirraDoc]\r\nVoiceEnable=1\r\n");
+  ASSERT_EQ(game.Run("Morrowind.exe", "--wait-log \"WRKTHREAD::Entering message loop.\""), 0);
+  auto log = game.Log();
+  ExpectInOrder(log, {"Entering worker thread...", "WRKTHREAD::Trying to initialize 'VoiceDoc'.",
+                      "WRKTHREAD::Entering message loop."});
+  for (const std::string& line : log) EXPECT_EQ(line.find("Dlg'"), std::string::npos) << line;
+}
+
+TEST(Host, WithoutMldrLibNoLogIsTouched) {
+  GameFolder game("host-nomldr", /*withMldr=*/false);
+  ASSERT_EQ(game.Run("Morrowind.exe", "--hold-ms 300"), 0);
+  EXPECT_EQ(game.Report("load"), "ok");
+  EXPECT_EQ(game.Report("threads.added"), "1");
+  EXPECT_FALSE(FileExists(game.dir / "ModuleLoader.log"));
+}
+
+TEST(Host, CdeclWriteLogFileWorksToo) {
+  GameFolder game("host-cdecl", true, "cdecl\\MLDRLib.dll");
+  ASSERT_EQ(game.Run("Morrowind.exe", "--wait-log \"WRKTHREAD::Entering message loop.\""), 0);
+  EXPECT_EQ(game.Report("load"), "ok");
+  EXPECT_EQ(game.Report("done"), "1");
+  auto log = game.Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log[0], "DLLMAIN::Main EXE module loaded at 00400000.");
+}
+
+TEST(Host, ConfiguratorStartsFromThePluginFolder) {
+  GameFolder game("host-config");
+  ScratchDir elsewhere("host-config-cwd");
+  // A decoy in the current folder must not be the one started.
+  elsewhere.CopyFromRuntime("standin\\Sethrim.exe");
+  game.dir.CopyFromRuntime("standin\\Sethrim.exe");
+  ASSERT_EQ(game.Run("Morrowind.exe", "--run-config --hold-ms 1500", elsewhere.path()), 0);
+  EXPECT_EQ(game.Report("run_config"), "0");
+  for (int i = 0; i < 100 && !FileExists(game.dir / "sethrim-ran.txt"); ++i) Sleep(100);
+  EXPECT_TRUE(FileExists(game.dir / "sethrim-ran.txt"));
+  EXPECT_FALSE(FileExists(elsewhere / "sethrim-ran.txt"));
+}
+
+TEST(Host, ConfiguratorMissingReportsFailure) {
+  GameFolder game("host-noconfig");
+  ASSERT_EQ(game.Run("Morrowind.exe", "--run-config"), 0);
+  EXPECT_EQ(game.Report("run_config"), "1");
+}
+
+}  // namespace
