@@ -6,7 +6,6 @@
 #include "plugin/frame/plugin_state.h"
 #include "plugin/speech/speaker_buffer_table.h"
 
-SpeakerBufferEntry SpeakerBufferTable[SpeakerBufferCount];
 
 namespace {
 volatile LONG releaseRequested = 0;

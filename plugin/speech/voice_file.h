@@ -1,0 +1,18 @@
+// Synthesized speech played by the game as the speaker's voice file: the
+// worker asks the game to say "VTTS<channel address>", and the hooked
+// voice-file loader builds the game's sound record from the rendered PCM.
+#pragma once
+#include <cstdint>
+
+struct VoiceChannel;
+
+// Worker thread: hands the channel's rendered speech to the game's say
+// routine.  0, or 1 without a channel.
+uint32_t PlayChannel(VoiceChannel* channel);
+
+// Replaces the game's voice-file loader at its call site; a method of the
+// game's sound manager (this in ECX).  Returns the game's sound record or 0.
+void* __fastcall ProcessVoiceFile(void* soundManager, void* edx, const char* path, uint32_t second);
+
+// Stops every live buffer in SpeakerBufferTable.  Any thread.
+void StopAllSpeech();
