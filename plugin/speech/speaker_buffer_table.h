@@ -1,6 +1,14 @@
 // SpeakerBufferTable: the last sound buffer of each speaker, so that a
 // speaker can be cut short and all speech stopped at once.
+//
+// The game owns the buffers and may release them at any time.  The table
+// keeps each of its buffers alive with a COM reference of its own, taken
+// when the buffer is entered and dropped when it leaves the table, so every
+// pointer in it can be used safely on Windows and Wine alike.  An entry is
+// taken out of the table with one atomic exchange, so that the game's threads
+// and the worker never stop or release the same buffer twice.
 #pragma once
+#include <cstdint>
 
 struct ObjectRef;
 struct IDirectSoundBuffer;
@@ -12,3 +20,18 @@ struct SpeakerBufferEntry {
 
 inline constexpr int SpeakerBufferCount = 16;
 extern SpeakerBufferEntry SpeakerBufferTable[SpeakerBufferCount];
+
+enum SpeakerBufferResult : uint32_t {
+  SpeakerBufferDone = 0,
+  SpeakerBufferNotPlaying = 1,  // remove: the speaker's buffer had finished; entry kept
+  SpeakerBufferOverwrote = 1,   // enter: the table was full, entry 0 was overwritten
+  SpeakerBufferNoSpeaker = 2,   // remove: the speaker has no entry
+};
+
+// Stops the speaker's buffer while it plays and empties its entry.
+uint32_t RemoveSpeakerBuffer(ObjectRef* speaker);
+// Records the speaker's new buffer (its own entry, else the first empty
+// one, else the first whose buffer has finished, else entry 0).
+uint32_t EnterSpeakerBuffer(ObjectRef* speaker, IDirectSoundBuffer* buffer);
+// True while the buffer is playing.
+bool BufferPlaying(IDirectSoundBuffer* buffer);

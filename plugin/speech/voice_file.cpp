@@ -3,9 +3,6 @@
 #include "plugin/speech/voice_file.h"
 
 #include "plugin/frame/plugin_state.h"
-#include "plugin/speech/speaker_buffer_table.h"
-
-SpeakerBufferEntry SpeakerBufferTable[SpeakerBufferCount];
 
 uint32_t PlayChannel(VoiceChannel* channel) { return channel ? 0 : 1; }
 
@@ -14,5 +11,3 @@ void* __fastcall ProcessVoiceFile(void* soundManager, void*, const char* path, u
   constexpr uintptr_t GameVoiceLoader = 0x1DB0;
   return reinterpret_cast<GameLoader>(GameBase + GameVoiceLoader)(soundManager, path, second);
 }
-
-void StopAllSpeech() {}
