@@ -263,7 +263,7 @@ bool SpeakWithEspeak(const std::string& espeakVoice, const Segment& seg, int sam
   // espeak-ng writes a header with placeholder sizes and fixes them on close.
   std::vector<uint8_t> wave;
   bool complete = false;
-  for (int waited = 0; waited < 30000 && !complete; waited += 20) {
+  for (int waited = 0; waited < 15000 && !complete; waited += 20) {
     Sleep(20);
     HANDLE w = CreateFileA(dos(unixWave).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, 0, nullptr);

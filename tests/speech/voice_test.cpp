@@ -217,3 +217,20 @@ TEST(SpeechVoice, ReleaseTwiceReleasesEachInterfaceOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// The stand-in's road to intelligible speech: espeak-ng as a Unix program.
+TEST(SpeechVoice, EspeakVoiceOfTheStandInRendersSpeech) {
+  if (GetFileAttributesA("Z:\\usr\\bin\\espeak-ng") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no espeak-ng";
+  sapistandin::SetVoices({"Quorrim Speaking=espeak:gmw/en+m3"});
+  MemoryVoice v("Quorrim Speaking");
+  ASSERT_EQ(v.selected, 0);
+  const uint32_t bytes = v.SpeakBytes("Hello outlander");
+  // espeak-ng's own length, resampled from 22 050 Hz: not our synthesizer's.
+  EXPECT_GT(bytes, 44100u / 2);
+  EXPECT_NE(bytes, 15 * BytesPerChar);
+  EXPECT_GT(v.Peak("Hello outlander"), 1000);
+}
+
+}  // namespace
