@@ -1,12 +1,270 @@
-// Placeholder until the SAPI implementation lands: every voice fails to set up.
+// SpeechVoice over the SAPI 5 automation interfaces (Part 4.1).  The GUIDs of
+// the SAPI classes and interfaces are defined here, once.
+#include <initguid.h>
+
 #include "speech/speech_voice.h"
 
-int32_t SpeechVoice::Init(uint32_t, uint32_t) { return -1; }
-int32_t SpeechVoice::SelectVoice(const char*) { return 1; }
-int32_t SpeechVoice::SetConfig(const char*) { return 0; }
-int32_t SpeechVoice::SetFileName(const char*) { return 0; }
-int32_t SpeechVoice::SetAudioFormat(int32_t) { return 1; }
-int32_t SpeechVoice::Speak(const char*) { return 1; }
-int32_t SpeechVoice::GetAudio(const uint8_t**, uint32_t*) { return 1; }
-int32_t SpeechVoice::ListVoices(char*, uint32_t, uint32_t*) { return 1; }
-void SpeechVoice::Release() {}
+#include <sapi.h>
+
+namespace {
+
+constexpr DWORD CoInitFlags = COINIT_MULTITHREADED | COINIT_SPEED_OVER_MEMORY;  // 8
+
+// Takes the pointer out of its field before releasing it, so that however
+// often (and from whichever thread) a release path runs, each interface is
+// released at most once.
+template <class T>
+void ReleaseOnce(T*& field) {
+  auto* taken = static_cast<T*>(InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&field), nullptr));
+  if (taken) taken->Release();
+}
+
+// 8-bit text (system ANSI code page) into a 256-unit field; false when the
+// conversion fails (longer input is cut).
+bool ToWide(const char* text, wchar_t (&out)[256]) {
+  if (!text) text = "";
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, out, 256) != 0) return true;
+  if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    out[255] = 0;
+    return true;
+  }
+  out[0] = 0;
+  return false;
+}
+
+// The empty attribute strings GetVoices takes.
+struct EmptyBstr {
+  EmptyBstr() : value(SysAllocString(L"")) {}
+  ~EmptyBstr() { SysFreeString(value); }
+  BSTR value;
+};
+
+VARIANT Int32Variant(LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+// The whole token collection of SAPI's installed voices, or null.
+ISpeechObjectTokens* InstalledVoices(ISpeechVoice* voice, LONG* count) {
+  EmptyBstr required, optional;
+  ISpeechObjectTokens* tokens = nullptr;
+  *count = 0;
+  if (SUCCEEDED(voice->GetVoices(required.value, optional.value, &tokens)) && tokens) {
+    if (FAILED(tokens->get_Count(count))) *count = 0;
+    return tokens;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int32_t SpeechVoice::Init(uint32_t outputMode, uint32_t asyncFlag) {
+  voice = nullptr;
+  tokens = nullptr;
+  fileStream = nullptr;
+  memoryStream = nullptr;
+  audioFormat = nullptr;
+  configLength = 0;
+  audioArray = nullptr;
+  voiceList = nullptr;
+  mode = outputMode;
+  async = asyncFlag;
+  heap = GetProcessHeap();
+  voiceName[0] = config[0] = fileName[0] = 0;
+
+  CoInitializeEx(nullptr, CoInitFlags);
+  HRESULT hr = CoCreateInstance(CLSID_SpAudioFormat, nullptr, CLSCTX_ALL, IID_ISpeechAudioFormat,
+                                reinterpret_cast<void**>(&audioFormat));
+  switch (mode) {
+    case Speakers:
+      return hr;
+    case MemoryStream:
+      return CoCreateInstance(CLSID_SpMemoryStream, nullptr, CLSCTX_ALL, IID_ISpeechMemoryStream,
+                              reinterpret_cast<void**>(&memoryStream));
+    case FileStream:
+      return CoCreateInstance(CLSID_SpFileStream, nullptr, CLSCTX_ALL, IID_ISpeechFileStream,
+                              reinterpret_cast<void**>(&fileStream));
+    default:
+      return -1;
+  }
+}
+
+int32_t SpeechVoice::SelectVoice(const char* description) {
+  ReleaseOnce(voice);
+  ReleaseOnce(tokens);
+  if (FAILED(CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_ALL, IID_ISpeechVoice, reinterpret_cast<void**>(&voice))) ||
+      !voice) {
+    voice = nullptr;
+    return 1;
+  }
+  LONG count = 0;
+  tokens = InstalledVoices(voice, &count);
+  ToWide(description, voiceName);
+
+  // From the last index down: of two voices with one description, the one
+  // SAPI lists later wins.
+  for (LONG i = count - 1; i >= 0; --i) {
+    ISpeechObjectToken* token = nullptr;
+    if (FAILED(tokens->Item(i, &token)) || !token) continue;
+    BSTR found = nullptr;
+    bool equal = SUCCEEDED(token->GetDescription(0, &found)) && found && lstrcmpiW(found, voiceName) == 0;
+    SysFreeString(found);
+    if (equal) {
+      voice->putref_Voice(token);
+      token->Release();
+      ReleaseOnce(tokens);
+      return 0;
+    }
+    token->Release();
+  }
+  voiceName[0] = 0;
+  ReleaseOnce(tokens);
+  return 2;
+}
+
+int32_t SpeechVoice::SetConfig(const char* text) {
+  configLength = text ? static_cast<uint32_t>(lstrlenA(text)) : 0;
+  return ToWide(text, config) ? 0 : 1;
+}
+
+int32_t SpeechVoice::SetFileName(const char* path) { return ToWide(path, fileName) ? 0 : 1; }
+
+int32_t SpeechVoice::SetAudioFormat(int32_t type) {
+  if (!audioFormat) return 1;
+  audioFormat->put_Type(static_cast<SpeechAudioFormatType>(type));
+  if (fileStream) fileStream->putref_Format(audioFormat);
+  if (memoryStream) memoryStream->putref_Format(audioFormat);
+  return 0;
+}
+
+int32_t SpeechVoice::Speak(const char* text) {
+  if (!voice || !text) return 1;
+  const auto flags = static_cast<SpeechVoiceSpeakFlags>(SVSFPurgeBeforeSpeak | (async ? SVSFlagsAsync : 0));
+
+  // The configuration markup and the text as one string.
+  const int textLength = lstrlenA(text);
+  const SIZE_T bytes = (static_cast<SIZE_T>(configLength) + textLength) * 2 + 16;
+  auto* buffer = static_cast<wchar_t*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, bytes));
+  if (!buffer) return 1;
+  lstrcpyW(buffer, config);
+  const int used = lstrlenW(buffer);
+  MultiByteToWideChar(CP_ACP, 0, text, -1, buffer + used, static_cast<int>(bytes / 2) - used - 1);
+  BSTR speech = SysAllocString(buffer);
+
+  // The value 1 (not VARIANT_TRUE) is what the description prescribes; the
+  // stream keeps the format SetAudioFormat gave it either way.
+  const VARIANT_BOOL allowFormatChange = 1;
+  LONG streamNumber = 0;
+  switch (mode) {
+    case Speakers:
+      voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
+      voice->putref_AudioOutput(nullptr);
+      voice->Speak(speech, flags, &streamNumber);
+      break;
+    case MemoryStream:
+      if (memoryStream) {
+        // Rewound, not truncated: bytes of a longer earlier text stay behind.
+        VARIANT newPosition;
+        VariantInit(&newPosition);
+        memoryStream->Seek(Int32Variant(0), SSSPTRelativeToStart, &newPosition);
+        VariantClear(&newPosition);
+        voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
+        voice->putref_AudioOutputStream(memoryStream);
+      }
+      voice->Speak(speech, flags, &streamNumber);
+      break;
+    case FileStream:
+      if (fileStream) {
+        DeleteFileW(fileName);
+        BSTR path = SysAllocString(fileName);
+        fileStream->Open(path, SSFMCreateForWrite, VARIANT_FALSE);
+        SysFreeString(path);
+        voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
+        voice->putref_AudioOutputStream(fileStream);
+        voice->Speak(speech, flags, &streamNumber);
+        fileStream->Close();
+      }
+      break;
+    default:
+      break;
+  }
+  SysFreeString(speech);
+  HeapFree(heap, 0, buffer);
+  return 0;
+}
+
+int32_t SpeechVoice::GetAudio(const uint8_t** data, uint32_t* size) {
+  if (!memoryStream) return 1;
+  VARIANT position;
+  VariantInit(&position);
+  memoryStream->Seek(Int32Variant(0), SSSPTRelativeToCurrentPosition, &position);
+  VARIANT asInt;
+  VariantInit(&asInt);
+  const uint32_t written = SUCCEEDED(VariantChangeType(&asInt, &position, 0, VT_UI4)) ? asInt.ulVal : 0;
+  VariantClear(&position);
+
+  VARIANT array;
+  VariantInit(&array);
+  if (FAILED(memoryStream->GetData(&array)) || !(array.vt & VT_ARRAY) || !array.parray) {
+    VariantClear(&array);
+    return 2;
+  }
+  if (size) *size = written;
+  if (data) *data = static_cast<const uint8_t*>(array.parray->pvData);
+  if (audioArray) SafeArrayDestroy(audioArray);
+  audioArray = array.parray;  // kept, so not cleared
+  return 0;
+}
+
+int32_t SpeechVoice::ListVoices(char* buffer, uint32_t size, uint32_t* count) {
+  if (!heap) heap = GetProcessHeap();
+  if (voiceList) HeapFree(heap, 0, voiceList);
+  voiceList = static_cast<wchar_t*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, 16));
+  if (!voiceList) return 1;
+
+  ISpeechVoice* lister = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_ALL, IID_ISpeechVoice,
+                              reinterpret_cast<void**>(&lister))) ||
+      !lister)
+    return 1;
+  LONG total = 0;
+  ISpeechObjectTokens* all = InstalledVoices(lister, &total);
+  if (count) *count = static_cast<uint32_t>(total);
+
+  for (LONG i = total - 1; i >= 0; --i) {
+    ISpeechObjectToken* token = nullptr;
+    if (FAILED(all->Item(i, &token)) || !token) continue;
+    BSTR description = nullptr;
+    if (SUCCEEDED(token->GetDescription(0, &description)) && description) {
+      const SIZE_T grown = (static_cast<SIZE_T>(lstrlenW(voiceList)) + SysStringLen(description)) * 2 + 32;
+      if (auto* larger = static_cast<wchar_t*>(HeapReAlloc(heap, HEAP_ZERO_MEMORY, voiceList, grown))) {
+        voiceList = larger;
+        lstrcatW(voiceList, description);
+        lstrcatW(voiceList, L"\r\n");
+      }
+    }
+    SysFreeString(description);
+    token->Release();
+  }
+  if (all) all->Release();
+  lister->Release();
+
+  if (buffer && size) {
+    if (WideCharToMultiByte(CP_ACP, 0, voiceList, -1, buffer, static_cast<int>(size), nullptr, nullptr) == 0)
+      buffer[0] = 0;  // too small: no usable list
+  }
+  return 0;
+}
+
+void SpeechVoice::Release() {
+  ReleaseOnce(voice);
+  ReleaseOnce(tokens);
+  ReleaseOnce(fileStream);
+  ReleaseOnce(memoryStream);
+  ReleaseOnce(audioFormat);
+  if (auto* array = static_cast<SAFEARRAY*>(InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&audioArray), nullptr)))
+    SafeArrayDestroy(array);
+}

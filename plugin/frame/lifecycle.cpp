@@ -60,33 +60,6 @@ __attribute__((noinline)) const char* CallHostLogPath(void* function) {
   return result;
 }
 
-struct VoiceSetup {
-  VoiceChannel* channel;
-  const char* name;
-};
-
-void SetUpVoice(const VoiceSetup& v) {
-  LOG_LINE("WRKTHREAD::Trying to initialize '%s'.", v.name);
-  SpeechVoice& voice = v.channel->voice;
-  voice.Init(MemoryStream, 0);
-  voice.SetAudioFormat(AudioFormat44kHz16BitMono);
-  voice.SetConfig(v.channel->voiceConfig);
-  if (voice.SelectVoice(v.channel->voiceName) != 0)
-    LOG_LINE("WRKTHREAD::'%s' is failed to initialize.", v.name);
-  else
-    LOG_LINE("WRKTHREAD::'%s' is initialized.", v.name);
-}
-
-// Dialogue voices when LirraDlg enables them; the document voice only when
-// documents are not read by a dialogue voice.
-void SetUpVoices() {
-  const VoiceSetup dialogue[] = {
-      {&VoiceMaleDlg, "VoiceMaleDlg"}, {&VoiceFemaleDlg, "VoiceFemaleDlg"}, {&VoiceCreatureDlg, "VoiceCreatureDlg"}};
-  for (const VoiceSetup& v : dialogue)
-    if (v.channel->enabled) SetUpVoice(v);
-  if (VoiceDoc.enabled && Settings.DocVoiceAsDlg == 0) SetUpVoice({&VoiceDoc, "VoiceDoc"});
-}
-
 DWORD WINAPI WorkerThreadProc(void*) {
   LOG_LINE("Entering worker thread...");
   SetUpVoices();

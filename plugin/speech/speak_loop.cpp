@@ -3,16 +3,112 @@
 #include <windows.h>
 
 #include "plugin/frame/lifecycle.h"
+#include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
-#include "plugin/speech/speaker_buffer_table.h"
+#include "plugin/frame/settings.h"
+#include "plugin/game/game_state.h"
+#include "plugin/speech/speak_request.h"
+#include "plugin/speech/voice_channel.h"
+#include "plugin/speech/voice_file.h"
 
+VoiceChannel* volatile pendingChannel = nullptr;
 
 namespace {
+
 volatile LONG releaseRequested = 0;
 
 // Wakes the worker with an id it consumes without effect.
 constexpr UINT WM_WAKE = WM_USER + 1;
+constexpr DWORD ActiveRoundMs = 1000;
+
+// The copy of the waiting line's speaker and text (null for a request that
+// came without one); owned by the worker, like pendingChannel.
+SpeakRequest* pendingRequest = nullptr;
+
+void Forget(SpeakRequest*& request) {
+  if (request) HeapFree(GetProcessHeap(), 0, request);
+  request = nullptr;
+}
+
+// What a request speaks: its own copy, or the channel's fields for a poster
+// that only filled the channel.
+const char* TextOf(VoiceChannel* channel, const SpeakRequest* request) {
+  return request ? request->text : channel->text;
+}
+
+// The speaker goes back into the channel just before the line is rendered,
+// so that playback (Part 4.4, which reads the channel) sees this request's
+// speaker and not that of a later request for the same channel.
+int32_t SpeakRequestText(VoiceChannel* channel, const SpeakRequest* request) {
+  if (request) channel->speaker = request->speaker;
+  return channel->voice.Speak(TextOf(channel, request));
+}
+
+void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
+  if (!channel || !channel->enabled) {
+    Forget(request);
+    return;
+  }
+  LOG_LINE("EVENT::Trying to speak: %s", TextOf(channel, request));
+  pendingChannel = channel;
+  Forget(pendingRequest);
+  pendingRequest = request;  // a new request always replaces the waiting line
+  speechActive = 1;
+  if (!channel->autoSpeak) return;
+  if (SpeakRequestText(channel, request) == 0 && CurrentSpeaker) {
+    PlayChannel(channel);
+    return;
+  }
+  speechActive = 0;
+}
+
+void SpeakPending() {
+  VoiceChannel* channel = pendingChannel;
+  if (!channel || channel->autoSpeak) return;
+  if (SpeakRequestText(channel, pendingRequest) == 0) {
+    PlayChannel(channel);
+    pendingChannel = nullptr;
+    Forget(pendingRequest);
+  }
+}
+
+struct VoiceSetup {
+  VoiceChannel* channel;
+  const char* name;
+};
+
+void SetUpVoice(const VoiceSetup& v) {
+  LOG_LINE("WRKTHREAD::Trying to initialize '%s'.", v.name);
+  SpeechVoice& voice = v.channel->voice;
+  voice.Init(MemoryStream, 0);
+  voice.SetAudioFormat(AudioFormat44kHz16BitMono);
+  voice.SetConfig(v.channel->voiceConfig);
+  if (voice.SelectVoice(v.channel->voiceName) != 0)
+    LOG_LINE("WRKTHREAD::'%s' is failed to initialize.", v.name);
+  else
+    LOG_LINE("WRKTHREAD::'%s' is initialized.", v.name);
+}
+
 }  // namespace
+
+bool KeyChordDown(uint32_t code) {
+  for (int i = 0; i < 4; ++i) {
+    const int key = (code >> (8 * i)) & 0xFF;
+    if (key == 0) continue;
+    if ((GetAsyncKeyState(key) & 0x8000) == 0) return false;
+  }
+  return true;
+}
+
+// Dialogue voices when LirraDlg enables them; the document voice only when
+// documents are not read by a dialogue voice.
+void SetUpVoices() {
+  const VoiceSetup dialogue[] = {
+      {&VoiceMaleDlg, "VoiceMaleDlg"}, {&VoiceFemaleDlg, "VoiceFemaleDlg"}, {&VoiceCreatureDlg, "VoiceCreatureDlg"}};
+  for (const VoiceSetup& v : dialogue)
+    if (v.channel->enabled) SetUpVoice(v);
+  if (VoiceDoc.enabled && Settings.DocVoiceAsDlg == 0) SetUpVoice({&VoiceDoc, "VoiceDoc"});
+}
 
 void RequestVoiceRelease() {
   InterlockedExchange(&releaseRequested, 1);
@@ -20,11 +116,34 @@ void RequestVoiceRelease() {
 }
 
 void RunSpeakLoop() {
-  MSG msg;
+  MSG msg{};
   PeekMessageA(&msg, nullptr, 0, 0xFFFFFFFF, PM_REMOVE);  // makes the queue
+  msg = MSG{};
   for (;;) {
-    if (GetMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT) <= 0) break;
+    // Only ids 0x400 to 0x409 are taken; 0x401 to 0x408 have no effect.
+    if (speechActive)
+      PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT, PM_REMOVE);
+    else
+      GetMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT);
+    if (msg.message == WM_SPEAK_REQUEST)
+      HandleSpeakRequest(reinterpret_cast<VoiceChannel*>(msg.wParam), reinterpret_cast<SpeakRequest*>(msg.lParam));
     if (msg.message == WM_WORKER_QUIT) break;
+    if (speechActive) {
+      Sleep(ActiveRoundMs);
+      if (KeyChordDown(static_cast<uint32_t>(Settings.SpeakKeyCode))) {
+        SpeakPending();
+        speechActive = 1;
+      }
+      if (KeyChordDown(static_cast<uint32_t>(Settings.SilenceKeyCode))) {
+        StopAllSpeech();
+        speechActive = 0;
+      }
+    }
+    msg = MSG{};
+    // The host's exit event asked for the voices: released here, between
+    // two rounds, never under a running Speak.
     if (InterlockedExchange(&releaseRequested, 0)) ReleaseVoices();
   }
+  Forget(pendingRequest);
+  pendingChannel = nullptr;
 }

@@ -1,9 +1,25 @@
-// The worker thread's message loop: speak requests, the speak key and the
-// silence key.
+// The worker thread (Parts 1.1 and 4.2): it sets up the enabled voices, then
+// renders speak requests at once or on the speak key, and while speech is
+// active samples the speak and silence key chords once a second.
 #pragma once
+#include <cstdint>
 
-// Runs until WM_WORKER_QUIT arrives.
+struct VoiceChannel;
+
+// The channel of the last accepted request; worker only.
+extern VoiceChannel* volatile pendingChannel;
+
+// Worker: Init, format, configuration and selection of each enabled voice,
+// with the "WRKTHREAD::" lines of Part 1.1.
+void SetUpVoices();
+
+// Worker: runs until WM_WORKER_QUIT arrives.
 void RunSpeakLoop();
 
-// Any thread: have the worker release its voices at its next round.
+// Any thread: have the worker release its voices at the end of its current
+// round (it may be inside Speak right now).
 void RequestVoiceRelease();
+
+// True when every non-zero byte of code names a key that is down now; a code
+// of 0 therefore always counts as held.
+bool KeyChordDown(uint32_t code);

@@ -1,0 +1,29 @@
+// Handing a line to the worker thread (Part 4.2).  The game-side handlers
+// (dialogue capture, documents) call PostSpeakRequest from the game's threads.
+//
+// The request carries its own copy of the speaker and of the filtered text,
+// so the worker speaks each request with exactly what its poster gave it,
+// even when the same channel is refilled before the worker gets there (a
+// poster never frees a text the worker is reading).  The documented
+// interface still holds: the message is WM_SPEAK_REQUEST with wParam = the
+// channel, and the channel's speaker and text fields are filled as before;
+// lParam points to the copy (0 from a poster that only fills the channel,
+// whose fields the worker then reads).
+#pragma once
+#include <cstdint>
+
+struct VoiceChannel;
+struct ObjectRef;
+
+// A speak request's own copy: on the process heap, owned by the worker once
+// posted (freed with HeapFree on the process heap).
+struct SpeakRequest {
+  ObjectRef* speaker;
+  char text[1];  // the filtered text, zero-terminated (allocated to length)
+};
+
+// Any thread.  Filters rawText into the channel (SetChannelText), stores the
+// speaker in it, and posts WM_SPEAK_REQUEST with a copy of both to the worker
+// thread.  False when the worker's queue did not take the message (the
+// request is then lost, as with any post before the worker runs).
+bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText);

@@ -1,0 +1,91 @@
+// How a test (or the demo) drives the SAPI stand-in (QuorrimSapi.dll) and
+// sees what it spoke.  Everything goes through one registry key of the Wine
+// prefix, HKCU\Software\Quorrim\SapiStandIn:
+//
+//   Voices        REG_MULTI_SZ  installed voices in enumeration order, each
+//                               "Description" or "Description=espeak:VOICE"
+//                               (the second speaks through /usr/bin/espeak-ng)
+//   DefaultVoice  REG_SZ        the description SAPI falls back to (default:
+//                               the first installed voice)
+//
+// and, written by the stand-in after every Speak call:
+//
+//   SpeakCount    REG_DWORD     Speak calls so far
+//   LastText      REG_SZ        the whole string the voice was given
+//   LastPlain     REG_SZ        the text left after the markup
+//   LastVoice     REG_SZ        the description of the voice that spoke
+//   LastPitch, LastRate, LastVolume  REG_DWORD (signed) at the end of the text
+//   LastOutput    REG_SZ        "memory", "file" or "speakers"
+//   LastBytes     REG_DWORD     bytes written for that call
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace sapistandin {
+
+inline constexpr char KeyPath[] = "Software\\Quorrim\\SapiStandIn";
+inline constexpr char DllName[] = "QuorrimSapi.dll";
+
+inline HKEY OpenKey() {
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  return key;
+}
+
+// Loads the stand-in from `dllPath` and has it register itself for the four
+// SAPI classes (InprocServer32 = its own path).  True on success.
+inline bool Register(const std::string& dllPath) {
+  HMODULE dll = LoadLibraryA(dllPath.c_str());
+  if (!dll) return false;
+  auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll, "DllRegisterServer"));
+  bool ok = reg && SUCCEEDED(reg());
+  FreeLibrary(dll);
+  return ok;
+}
+
+inline void SetVoices(const std::vector<std::string>& voices, const std::string& defaultVoice = "") {
+  std::string multi;
+  for (const std::string& v : voices) multi += v + '\0';
+  multi += '\0';
+  HKEY key = OpenKey();
+  RegSetValueExA(key, "Voices", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
+                 static_cast<DWORD>(multi.size()));
+  if (defaultVoice.empty())
+    RegDeleteValueA(key, "DefaultVoice");
+  else
+    RegSetValueExA(key, "DefaultVoice", 0, REG_SZ, reinterpret_cast<const BYTE*>(defaultVoice.c_str()),
+                   static_cast<DWORD>(defaultVoice.size() + 1));
+  RegCloseKey(key);
+}
+
+inline std::string ReadString(const char* name) {
+  HKEY key = OpenKey();
+  std::vector<wchar_t> buffer(65536);
+  DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), type = 0;
+  std::string out;
+  if (RegQueryValueExW(key, std::wstring(name, name + lstrlenA(name)).c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(buffer.data()), &size) == ERROR_SUCCESS && type == REG_SZ) {
+    int n = WideCharToMultiByte(CP_ACP, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
+    out.resize(n > 0 ? n - 1 : 0);
+    if (n > 1) WideCharToMultiByte(CP_ACP, 0, buffer.data(), -1, out.data(), n, nullptr, nullptr);
+  }
+  RegCloseKey(key);
+  return out;
+}
+
+inline long ReadNumber(const char* name, long fallback = -99999) {
+  HKEY key = OpenKey();
+  DWORD value = 0, size = sizeof value, type = 0;
+  long out = fallback;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+      type == REG_DWORD)
+    out = static_cast<long>(static_cast<int32_t>(value));
+  RegCloseKey(key);
+  return out;
+}
+
+inline long SpeakCount() { return ReadNumber("SpeakCount", 0); }
+
+}  // namespace sapistandin

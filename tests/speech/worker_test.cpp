@@ -1,0 +1,305 @@
+// The worker thread (Parts 1.1 and 4.2) in this process: voices set up from
+// the channels, speak requests, the key chords pressed with SendInput, and
+// the host's release request.  What the voices rendered is seen through the
+// SAPI stand-in's record, what the worker did through its log lines.
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plugin/frame/lifecycle.h"
+#include "plugin/frame/log.h"
+#include "plugin/frame/plugin_state.h"
+#include "plugin/frame/settings.h"
+#include "plugin/game/game_state.h"
+#include "plugin/speech/speak_loop.h"
+#include "plugin/speech/speak_request.h"
+#include "plugin/speech/text_filter.h"
+#include "plugin/speech/voice_channel.h"
+#include "speech_test_support.h"
+
+using namespace speechtest;
+using namespace testsupport;
+
+namespace {
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new StandInEnvironment);
+
+constexpr uint32_t SpeakKey = VK_F9;
+constexpr uint32_t SilenceKey = VK_F10;
+ObjectRef* const SomeActor = reinterpret_cast<ObjectRef*>(0x1234);
+
+void Key(WORD vk, bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof in);
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// Holds a key chord long enough for one sample of the worker (one a second).
+void PressFor(WORD vk, DWORD ms = 1600) {
+  Key(vk, true);
+  Sleep(ms);
+  Key(vk, false);
+}
+
+// The worker as the frame runs it (plugin/frame/lifecycle.cpp), but leaving
+// its voices to the test (TearDown releases them) and not ending the thread
+// through the library.
+DWORD WINAPI WorkerProc(void*) {
+  SetUpVoices();
+  LOG_LINE("WRKTHREAD::Entering message loop.");
+  RunSpeakLoop();
+  return 0;
+}
+
+class Worker : public ::testing::Test {
+ protected:
+  Worker() : dir_("worker-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
+
+  void SetUp() override {
+    sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"}, "Quorrim Creature");
+    lstrcpynA(LogFilePath, (dir_ / "ModuleLoader.log").c_str(), sizeof LogFilePath);
+    Settings = PluginDefaults();
+    Settings.SpeakKeyCode = SpeakKey;
+    Settings.SilenceKeyCode = SilenceKey;
+    for (VoiceChannel* c : AllChannels) std::memset(c, 0, sizeof *c);
+    const char* names[] = {"Quorrim Male", "Quorrim Female", "Quorrim Creature"};
+    VoiceChannel* dialogue[] = {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg};
+    for (int i = 0; i < 3; ++i) {
+      dialogue[i]->enabled = 1;
+      dialogue[i]->autoSpeak = 1;
+      lstrcpyA(dialogue[i]->voiceName, names[i]);
+    }
+    lstrcpyA(VoiceDoc.voiceName, "?");
+    CurrentSpeaker = SomeActor;
+    speechActive = 0;
+    pendingChannel = nullptr;
+  }
+
+  void Start() {
+    WorkerThread = CreateThread(nullptr, 0, WorkerProc, nullptr, 0, &WorkerThreadId);
+    ASSERT_NE(WorkerThread, nullptr);
+    // A no-effect id, until the worker's queue exists and takes it.
+    ASSERT_TRUE(WaitFor([] { return PostThreadMessageA(WorkerThreadId, WM_USER + 2, 0, 0) != 0; }, 10000));
+    ASSERT_TRUE(WaitFor([this] { return HasLine("WRKTHREAD::Entering message loop."); }, 10000));
+    spoken_ = sapistandin::SpeakCount();
+  }
+
+  void TearDown() override {
+    Key(SpeakKey, false);
+    Key(SilenceKey, false);
+    if (WorkerThread) {
+      PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
+      EXPECT_EQ(WaitForSingleObject(WorkerThread, 10000), WAIT_OBJECT_0);
+      CloseHandle(WorkerThread);
+      WorkerThread = nullptr;
+    }
+    for (VoiceChannel* c : AllChannels) {
+      c->voice.Release();
+      if (c->text) HeapFree(GetProcessHeap(), 0, c->text);
+      c->text = nullptr;
+    }
+    LogFilePath[0] = 0;
+  }
+
+  std::vector<std::string> Log() { return LogValues(dir_ / "ModuleLoader.log"); }
+  bool HasLine(const std::string& line) {
+    for (const std::string& l : Log())
+      if (l == line) return true;
+    return false;
+  }
+  long SpokenSinceStart() { return sapistandin::SpeakCount() - spoken_; }
+
+  ScratchDir dir_;
+  long spoken_ = 0;
+};
+
+TEST_F(Worker, SetsUpTheEnabledVoicesWithTheirLines) {
+  VoiceCreatureDlg.enabled = 0;
+  lstrcpyA(VoiceFemaleDlg.voiceName, "Nobody");
+  Start();
+  std::vector<std::string> expected = {
+      "WRKTHREAD::Trying to initialize 'VoiceMaleDlg'.", "WRKTHREAD::'VoiceMaleDlg' is initialized.",
+      "WRKTHREAD::Trying to initialize 'VoiceFemaleDlg'.", "WRKTHREAD::'VoiceFemaleDlg' is failed to initialize.",
+      "WRKTHREAD::Entering message loop."};
+  EXPECT_EQ(Log(), expected);
+}
+
+TEST_F(Worker, AutoSpeakRequestIsRenderedAndStaysActive) {
+  Start();
+  ASSERT_TRUE(PostSpeakRequest(&VoiceFemaleDlg, SomeActor, "@Well met,#\r\nstranger.<BR>"));
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Well met,  stranger.");
+  EXPECT_EQ(sapistandin::ReadString("LastVoice"), "Quorrim Female");
+  EXPECT_TRUE(HasLine("EVENT::Trying to speak: Well met,  stranger."));
+  EXPECT_EQ(speechActive, 1u);
+  EXPECT_EQ(pendingChannel, &VoiceFemaleDlg);
+  // The rendered PCM is in the channel's memory stream (read once the
+  // worker is done with it).
+  PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(WorkerThread, 10000), WAIT_OBJECT_0);
+  CloseHandle(WorkerThread);
+  WorkerThread = nullptr;
+  const uint8_t* data = nullptr;
+  uint32_t size = 0;
+  ASSERT_EQ(VoiceFemaleDlg.voice.GetAudio(&data, &size), 0);
+  EXPECT_EQ(size, 20 * BytesPerChar);
+}
+
+TEST_F(Worker, WithoutCurrentSpeakerTheLineIsRenderedButTheLoopGoesIdle) {
+  CurrentSpeaker = nullptr;
+  Start();
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Nobody hears this.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  EXPECT_TRUE(WaitFor([] { return speechActive == 0; }, 2000));
+}
+
+TEST_F(Worker, RequestForADisabledChannelIsDroppedSilently) {
+  VoiceCreatureDlg.enabled = 0;
+  Start();
+  PostSpeakRequest(&VoiceCreatureDlg, SomeActor, "Grr.");
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Marker.");
+  ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: Marker."); }, 5000));
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  EXPECT_FALSE(HasLine("EVENT::Trying to speak: Grr."));
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Marker.");
+}
+
+TEST_F(Worker, OnlyTheLatestWaitingLineIsSpokenOnTheSpeakChord) {
+  VoiceMaleDlg.autoSpeak = 0;
+  Start();
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "First line.");
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Second line.");
+  ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: Second line."); }, 5000));
+  Sleep(1200);
+  EXPECT_EQ(SpokenSinceStart(), 0);
+  EXPECT_EQ(speechActive, 1u);
+  PressFor(SpeakKey);
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() >= 1; }, 3000));
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Second line.");
+  EXPECT_EQ(pendingChannel, nullptr);
+  PressFor(SpeakKey);  // nothing is waiting any more
+  EXPECT_EQ(SpokenSinceStart(), 1);
+  EXPECT_EQ(speechActive, 1u);
+}
+
+TEST_F(Worker, SilenceChordEndsTheActivePhase) {
+  Start();
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Listen.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  Sleep(1500);
+  EXPECT_EQ(speechActive, 1u);
+  Key(SilenceKey, true);
+  EXPECT_TRUE(WaitFor([] { return speechActive == 0; }, 3000));
+  Key(SilenceKey, false);
+}
+
+TEST_F(Worker, SpeakCodeZeroCountsAsHeld) {
+  Settings.SpeakKeyCode = 0;
+  VoiceFemaleDlg.autoSpeak = 0;
+  Start();
+  PostSpeakRequest(&VoiceFemaleDlg, SomeActor, "Spoken at the first sample.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 4000));
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Spoken at the first sample.");
+}
+
+TEST_F(Worker, SilenceCodeZeroEndsEveryActivePhaseAtTheFirstSample) {
+  Settings.SilenceKeyCode = 0;
+  Start();
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Short-lived.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 4000));
+  EXPECT_TRUE(WaitFor([] { return speechActive == 0; }, 2500));
+}
+
+// Each request is spoken with its own text, even when the poster refills the
+// channel before the worker gets to it.
+TEST_F(Worker, EachRequestKeepsItsOwnSpeakerAndText) {
+  Start();
+  ObjectRef* const other = reinterpret_cast<ObjectRef*>(0x5678);
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "One.");
+  PostSpeakRequest(&VoiceMaleDlg, other, "Two, longer.");
+  SetChannelText(&VoiceMaleDlg, "Overwritten by a later poster.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 2; }, 6000));
+  auto log = Log();
+  std::vector<std::string> events;
+  for (const std::string& l : log)
+    if (l.rfind("EVENT::", 0) == 0) events.push_back(l);
+  EXPECT_EQ(events, (std::vector<std::string>{"EVENT::Trying to speak: One.", "EVENT::Trying to speak: Two, longer."}));
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Two, longer.");
+  EXPECT_EQ(VoiceMaleDlg.speaker, other);
+}
+
+// A poster that only fills the channel and posts wParam still works.
+TEST_F(Worker, ARequestWithOnlyTheChannelSpeaksTheChannelsText) {
+  Start();
+  SetChannelText(&VoiceFemaleDlg, "From the #channel.");
+  VoiceFemaleDlg.speaker = SomeActor;
+  PostThreadMessageA(WorkerThreadId, WM_SPEAK_REQUEST, reinterpret_cast<WPARAM>(&VoiceFemaleDlg), 0);
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "From the channel.");
+}
+
+// The host's exit event while the worker runs: the worker releases its own
+// voices between rounds; later requests find no voice and are not played.
+TEST_F(Worker, HostReleaseIsDoneByTheWorkerBetweenRounds) {
+  Start();
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Before the exit.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  ReleaseVoicesFromHost();
+  EXPECT_NE(VoiceMaleDlg.voice.voice, nullptr);  // not pulled from under the worker
+  ASSERT_TRUE(WaitFor([] { return VoiceMaleDlg.voice.voice == nullptr && VoiceFemaleDlg.voice.memoryStream == nullptr; },
+                      3000));
+  EXPECT_EQ(WaitForSingleObject(WorkerThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "After the exit.");
+  ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: After the exit."); }, 5000));
+  EXPECT_TRUE(WaitFor([] { return speechActive == 0; }, 3000));
+  EXPECT_EQ(SpokenSinceStart(), 1);
+  ReleaseVoices();  // a second release: nothing left to release
+}
+
+TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
+  Settings = PluginDefaults();
+  const DWORD self = GetCurrentThreadId();
+  MSG m;
+  PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);
+  PostThreadMessageA(self, WM_NULL, 0, 0);  // taken by the loop's first, unfiltered peek
+  for (UINT id = WM_USER + 1; id <= WM_USER + 8; ++id) PostThreadMessageA(self, id, 0, 0);
+  PostThreadMessageA(self, WM_USER + 10, 0, 0);
+  PostThreadMessageA(self, WM_APP, 0, 0);
+  PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
+  speechActive = 0;
+  RunSpeakLoop();
+  EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_USER, WM_USER + 9, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER + 10, WM_USER + 10, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_APP, WM_APP, PM_REMOVE));
+}
+
+TEST(KeyChordDown, EveryNonZeroByteMustBeDown) {
+  EXPECT_TRUE(KeyChordDown(0));
+  EXPECT_FALSE(KeyChordDown(VK_F11));
+  Key(VK_F11, true);
+  Sleep(100);
+  EXPECT_TRUE(KeyChordDown(VK_F11));
+  EXPECT_TRUE(KeyChordDown(VK_F11 << 16));  // empty slots skipped
+  EXPECT_FALSE(KeyChordDown(VK_F11 | (VK_F12 << 8)));
+  Key(VK_F12, true);
+  Sleep(100);
+  EXPECT_TRUE(KeyChordDown(VK_F11 | (VK_F12 << 8)));
+  Key(VK_F12, false);
+  Key(VK_F11, false);
+  Sleep(100);
+  EXPECT_FALSE(KeyChordDown(VK_F11));
+}
+
+}  // namespace
