@@ -1,4 +1,4 @@
-// SpeechVoice over the SAPI 5 automation interfaces (Part 4.1).  The GUIDs of
+// SpeechVoice over the SAPI 5 automation interfaces.  The GUIDs of
 // the SAPI classes and interfaces are defined here, once.
 #include <initguid.h>
 

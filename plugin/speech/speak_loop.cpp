@@ -37,7 +37,7 @@ const char* TextOf(VoiceChannel* channel, const SpeakRequest* request) {
 }
 
 // The speaker goes back into the channel just before the line is rendered,
-// so that playback (Part 4.4, which reads the channel) sees this request's
+// so that playback (which reads the channel) sees this request's
 // speaker and not that of a later request for the same channel.
 int32_t SpeakRequestText(VoiceChannel* channel, const SpeakRequest* request) {
   if (request) channel->speaker = request->speaker;

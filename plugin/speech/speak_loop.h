@@ -10,7 +10,7 @@ struct VoiceChannel;
 extern VoiceChannel* volatile pendingChannel;
 
 // Worker: Init, format, configuration and selection of each enabled voice,
-// with the "WRKTHREAD::" lines of Part 1.1.
+// with the "WRKTHREAD::" lines.
 void SetUpVoices();
 
 // Worker: runs until WM_WORKER_QUIT arrives.

@@ -1,4 +1,4 @@
-// Handing a line to the worker thread (Part 4.2).  The game-side handlers
+// Handing a line to the worker thread.  The game-side handlers
 // (dialogue capture, documents) call PostSpeakRequest from the game's threads.
 //
 // The request carries its own copy of the speaker and of the filtered text,

@@ -1,4 +1,4 @@
-// Text preparation for speech (Part 4.3): game text reaches a voice only
+// Text preparation for speech: game text reaches a voice only
 // through SpeechTextFilter.
 #pragma once
 #include <cstdint>

@@ -1,4 +1,4 @@
-// SpeechTextFilter and SetChannelText (Part 4.3), as a table.
+// SpeechTextFilter and SetChannelText, as a table.
 #include <gtest/gtest.h>
 
 #include <cstring>

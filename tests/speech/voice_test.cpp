@@ -1,4 +1,4 @@
-// SpeechVoice (Part 4.1) against the SAPI stand-in.
+// SpeechVoice against the SAPI stand-in.
 #include <cstring>
 #include <string>
 
