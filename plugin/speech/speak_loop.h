@@ -1,4 +1,4 @@
-// The worker thread (Parts 1.1 and 4.2): it sets up the enabled voices, then
+// The worker thread: it sets up the enabled voices, then
 // renders speak requests at once or on the speak key, and while speech is
 // active samples the speak and silence key chords once a second.
 #pragma once

@@ -1,4 +1,4 @@
-// The worker thread (Parts 1.1 and 4.2) in this process: voices set up from
+// The worker thread in this process: voices set up from
 // the channels, speak requests, the key chords pressed with SendInput, and
 // the host's release request.  What the voices rendered is seen through the
 // SAPI stand-in's record, what the worker did through its log lines.
