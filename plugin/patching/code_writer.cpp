@@ -12,6 +12,24 @@ bool IsWritable(DWORD protection) {
   const DWORD base = protection & 0xFF;
   return base == PAGE_READWRITE || base == PAGE_EXECUTE_READWRITE;
 }
+
+// Asks the memory manager rather than touching the bytes (IsBadReadPtr):
+// probing by fault would swallow guard pages and depends on exception
+// dispatch inside the loader lock.
+bool IsReadable(const void* address, uint32_t length) {
+  const uint8_t* at = static_cast<const uint8_t*>(address);
+  const uint8_t* end = at + length;
+  if (!at || end < at) return false;
+  while (at < end) {
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(at, &region, sizeof region) == 0) return false;
+    if (region.State != MEM_COMMIT) return false;
+    const DWORD p = region.Protect;
+    if ((p & (PAGE_GUARD | PAGE_NOACCESS)) || p == 0) return false;
+    at = static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize;
+  }
+  return true;
+}
 }  // namespace
 
 PageProtectionGuard::PageProtectionGuard(void* address, SIZE_T size, bool restore)
@@ -59,8 +77,8 @@ uint32_t WriteCodeBytes(void* destination, const void* source, uint32_t length, 
 }
 
 PatchResult ApplyPatch(void* address, const void* bytes, uint32_t length, const char* pattern) {
-  if (IsBadReadPtr(address, length)) return PatchResult::PlaceUnreadable;
-  if (IsBadReadPtr(bytes, length)) return PatchResult::PatchUnreadable;
+  if (!IsReadable(address, length)) return PatchResult::PlaceUnreadable;
+  if (!IsReadable(bytes, length)) return PatchResult::PatchUnreadable;
   if (pattern && !MatchPattern(address, pattern)) return PatchResult::SignatureDiffers;
   return WriteCodeBytes(address, bytes, length, true) == 0 ? PatchResult::NothingWritten : PatchResult::Written;
 }
