@@ -2,7 +2,7 @@
 // loads MLDRLib.dll and then the plug-in, as the module loader does inside
 // the game, and finally reports the bytes at every place.
 //
-//   --alter-place HEX     change the second byte of that place before loading
+//   --alter-place HEX     change the first byte of that place before loading
 //                         (a game version whose signature differs there)
 //   --prepatched HEX      write a jmp at that place before loading, as another
 //                         program patching the same place would
@@ -22,8 +22,8 @@ void PrepareGame() {
   for (int i = 1; i + 1 < argCount; ++i) {
     const uint32_t offset = strtoul(args[i + 1], nullptr, 16);
     if (!strcmp(args[i], "--alter-place")) {
-      uint8_t b = game_double::At(offset)[1] ^ 0x01;
-      game_double::PokeImage(offset + 1, &b, 1);
+      uint8_t b = game_double::At(offset)[0] ^ 0x01;
+      game_double::PokeImage(offset, &b, 1);
     } else if (!strcmp(args[i], "--prepatched")) {
       const uint8_t jmp[5] = {0xE9, 0x10, 0x00, 0x00, 0x00};
       game_double::PokeImage(offset, jmp, sizeof jmp);
@@ -48,5 +48,5 @@ int main(int argc, char** argv) {
   args = argv;
   const int rc = RunHost(argc, argv, PrepareGame);
   ReportPlaces();
-  return rc;
+  return ExitHost(rc);
 }
