@@ -77,6 +77,20 @@ int CountOwnThreads() {
 }
 
 HMODULE loadedPlugin;
+bool loadingThreadEndedInside;
+
+// Whether a module of that path is mapped, asked without the loader lock.
+bool ModuleMapped(const char* path) {
+  const char* name = strrchr(path, '\\') ? strrchr(path, '\\') + 1 : path;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+  MODULEENTRY32 e{};
+  e.dwSize = sizeof e;
+  bool found = false;
+  for (BOOL ok = Module32First(snap, &e); ok && !found; ok = Module32Next(snap, &e))
+    found = lstrcmpiA(e.szModule, name) == 0;
+  CloseHandle(snap);
+  return found;
+}
 DWORD WINAPI LoadPluginThread(void* path) {
   loadedPlugin = LoadLibraryA(static_cast<const char*>(path));
   return loadedPlugin ? 1 : 2;
@@ -110,6 +124,11 @@ void Report(const char* format, ...) {
   DWORD written;
   WriteFile(f, line, lstrlenA(line), &written, nullptr);
   CloseHandle(f);
+}
+
+int ExitHost(int code) {
+  if (loadingThreadEndedInside) TerminateProcess(GetCurrentProcess(), code);
+  return code;
 }
 
 int RunHost(int argc, char** argv, void (*beforeLoad)()) {
@@ -148,7 +167,10 @@ int RunHost(int argc, char** argv, void (*beforeLoad)()) {
   GetExitCodeThread(t, &loaderExit);
   CloseHandle(t);
   Report("load=%s", loaderExit == 1 ? "ok" : loaderExit == 0 ? "unloaded-itself" : "failed");
-  Report("plugin.loaded=%d", GetModuleHandleA(plugin) != nullptr);
+  // A thread that ended inside its LoadLibrary call took the loader lock with
+  // it: from here on nothing may wait for that lock, process exit included.
+  loadingThreadEndedInside = loaderExit == 0;
+  Report("plugin.loaded=%d", loadingThreadEndedInside ? ModuleMapped(plugin) : GetModuleHandleA(plugin) != nullptr);
   Report("threads.added=%d", CountOwnThreads() - threadsBefore);
   if (loaderExit != 1) return 0;
 

@@ -18,5 +18,11 @@
 // before the plug-in is loaded.  Returns the process exit code.
 int RunHost(int argc, char** argv, void (*beforeLoad)() = nullptr);
 
+// The end of the host program: when the plug-in's loading thread ended inside
+// the load (the plug-in unloaded itself from its attach notification), the
+// loader lock went with it and the process cannot exit the normal way, so it
+// is terminated.  Otherwise returns `code`.
+int ExitHost(int code);
+
 // Appends a line to the report.
 void Report(const char* format, ...);
