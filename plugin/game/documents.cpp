@@ -1,6 +1,7 @@
 #include "plugin/game/documents.h"
 
 #include "plugin/frame/plugin_state.h"
+#include "plugin/game/captured_text.h"
 #include "plugin/game/dialogue_capture.h"
 #include "plugin/game/game_routines.h"
 
@@ -18,10 +19,6 @@ uint32_t SpeakAroundCallback(uint32_t offset, uint32_t a1, uint32_t a2, uint32_t
 }  // namespace
 
 void AppendTextLine(const char*) {}
-
-void ClearCapturedText() {
-  if (CapturedText) CapturedText[0] = 0;
-}
 
 uint32_t __cdecl CaptureAndSpeakDocument(uint32_t a1, uint32_t a2) {
   ClearCapturedText();

@@ -6,8 +6,6 @@
 // One line of the page being built.
 void AppendTextLine(const char* line);
 
-void ClearCapturedText();
-
 // CaptureAndSpeak around the game routines and callbacks.  Each has the
 // wrapped routine's arguments, is caller-cleaned like it, and hands back the
 // routine's own result, so the game sees what it would have seen.

@@ -11,6 +11,10 @@ GameMaster* GetGameMaster() {
   return *reinterpret_cast<GameMaster**>(GameBase + game_offsets::GameMasterHolder);
 }
 
+SoundManager* GetSoundManager() {
+  return *reinterpret_cast<SoundManager**>(GameBase + game_offsets::SoundManagerHolder);
+}
+
 ActorMobile* GetPlayerMobile() {
   PlayerList* list = GetGameMaster()->playerList;
   return list ? *list->playerSlot : nullptr;

@@ -211,4 +211,24 @@ static_assert(offsetof(GameMaster, cameraControl) + offsetof(CameraControl, fiel
 static_assert(offsetof(GameMaster, secondCameraControl) == 0x2C0);
 static_assert(offsetof(GameMaster, menuController) == 0x2E4);
 
+struct IDirectSound;
+
+// The game's sound manager (held at GameBase + 0x3C67E0): its say routine
+// plays a voice file for an actor, its loader builds the voice-sound record.
+struct SoundManager {
+  GAME_OBJECT(SoundManager);
+  uint8_t pad00[0x04];
+  uint8_t flags04;                   // +0x04  bit 2: voice buffers defer their location
+  uint8_t pad05[0x0C - 0x05];
+  IDirectSound* directSound;         // +0x0C  the game's DirectSound
+  uint8_t pad10[0x18 - 0x10];
+  uint8_t mode18;                    // +0x18  above 1: 3D sound
+  uint8_t pad19[0x2A8 - 0x19];
+  uint8_t noVoices;                  // +0x2A8 non-zero: the loader makes no record
+};
+static_assert(offsetof(SoundManager, flags04) == 0x04);
+static_assert(offsetof(SoundManager, directSound) == 0x0C);
+static_assert(offsetof(SoundManager, mode18) == 0x18);
+static_assert(offsetof(SoundManager, noVoices) == 0x2A8);
+
 #undef GAME_OBJECT

@@ -8,7 +8,7 @@
 namespace game_offsets {
 // Globals.
 inline constexpr uint32_t GameMasterHolder = 0x3C67DC;   // -> GameMaster
-inline constexpr uint32_t SoundSayObjectHolder = 0x3C67E0;  // -> the object whose method says a voice file
+inline constexpr uint32_t SoundManagerHolder = 0x3C67E0;  // -> SoundManager, whose method says a voice file
 inline constexpr uint32_t LookInversion = 0x3D16DD;      // 8 bits
 inline constexpr uint32_t DocumentOpenFlag = 0x3D2B10;   // 32 bits, tested by the open/close hook
 inline constexpr uint32_t DocumentOpenValue = 0x3D2B14;  // 32 bits, loaded by the open/close hook's place

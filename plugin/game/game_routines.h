@@ -22,13 +22,13 @@ inline SetFieldOfViewFn SetFieldOfView() { return At<SetFieldOfViewFn>(game_offs
 using VoiceVolumeQueryFn = int32_t(__thiscall*)(void* volumeControl, uint32_t, float, uint32_t, uint32_t);
 inline VoiceVolumeQueryFn VoiceVolumeQuery() { return At<VoiceVolumeQueryFn>(game_offsets::VoiceVolumeQuery); }
 
-// On the object held at GameBase + 0x3C67E0.
-using SayVoiceFileFn = void(__thiscall*)(void* sayObject, const char* fileName, ObjectRef* speaker, uint32_t zero,
-                                         uint32_t volume);
+// On the sound manager (held at GameBase + 0x3C67E0).
+using SayVoiceFileFn = void(__thiscall*)(SoundManager* manager, const char* fileName, ObjectRef* speaker,
+                                         uint32_t zero, uint32_t volume);
 inline SayVoiceFileFn SayVoiceFile() { return At<SayVoiceFileFn>(game_offsets::SayVoiceFile); }
 
 // The game's own voice-file loader (the call site is hooked).
-using VoiceFileLoaderFn = void*(__thiscall*)(void* soundManager, const char* path, uint32_t second);
+using VoiceFileLoaderFn = void*(__thiscall*)(SoundManager* manager, const char* path, uint32_t second);
 inline VoiceFileLoaderFn VoiceFileLoader() { return At<VoiceFileLoaderFn>(game_offsets::VoiceFileLoader); }
 
 // Applies the game's pitch to a sound; removes its two stack arguments.

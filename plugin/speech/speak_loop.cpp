@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/voice_config.h"
 #include "plugin/frame/lifecycle.h"
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
@@ -30,6 +31,15 @@ void Forget(SpeakRequest*& request) {
   request = nullptr;
 }
 
+// Whether the channel's voice holds a configuration made for one line.
+bool& RenderedWithOwnPitch(const VoiceChannel* channel) {
+  static bool own[4];
+  for (int i = 0; i < 4; ++i)
+    if (AllChannels[i] == channel) return own[i];
+  static bool other;
+  return other;
+}
+
 // What a request speaks: its own copy, or the channel's fields for a poster
 // that only filled the channel.
 const char* TextOf(VoiceChannel* channel, const SpeakRequest* request) {
@@ -39,8 +49,19 @@ const char* TextOf(VoiceChannel* channel, const SpeakRequest* request) {
 // The speaker goes back into the channel just before the line is rendered,
 // so that playback (which reads the channel) sees this request's
 // speaker and not that of a later request for the same channel.
+//
+// A line that brings a pitch of its own is rendered with it in the voice's
+// configuration; the next line without one goes back to the channel's own.
 int32_t SpeakRequestText(VoiceChannel* channel, const SpeakRequest* request) {
   if (request) channel->speaker = request->speaker;
+  const bool ownPitch = request && request->voicePitch != KeepVoicePitch;
+  if (ownPitch || RenderedWithOwnPitch(channel)) {
+    char config[VoiceConfigSize];
+    lstrcpynA(config, channel->voiceConfig, sizeof config);
+    if (ownPitch) SetConfigAttribute(request->voicePitch, PitchAttribute, config);
+    channel->voice.SetConfig(config);
+    RenderedWithOwnPitch(channel) = ownPitch;
+  }
   return channel->voice.Speak(TextOf(channel, request));
 }
 

@@ -8,7 +8,7 @@
 #include "plugin/speech/text_filter.h"
 #include "plugin/speech/voice_channel.h"
 
-bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText) {
+bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText, int32_t voicePitch) {
   SetChannelText(channel, rawText);
   channel->speaker = speaker;
   const char* filtered = channel->text ? channel->text : "";
@@ -18,6 +18,7 @@ bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* raw
       static_cast<SpeakRequest*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, offsetof(SpeakRequest, text) + length + 1));
   if (request) {
     request->speaker = speaker;
+    request->voicePitch = voicePitch;
     lstrcpyA(request->text, filtered);
   }
   if (PostThreadMessageA(WorkerThreadId, WM_SPEAK_REQUEST, reinterpret_cast<WPARAM>(channel),

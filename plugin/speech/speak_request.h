@@ -19,11 +19,19 @@ struct ObjectRef;
 // posted (freed with HeapFree on the process heap).
 struct SpeakRequest {
   ObjectRef* speaker;
+  int32_t voicePitch;  // pitch value for the voice's configuration, or KeepVoicePitch
   char text[1];  // the filtered text, zero-terminated (allocated to length)
 };
+
+// The line is rendered with the channel's configuration as it stands.
+inline constexpr int32_t KeepVoicePitch = INT32_MIN;
 
 // Any thread.  Filters rawText into the channel (SetChannelText), stores the
 // speaker in it, and posts WM_SPEAK_REQUEST with a copy of both to the worker
 // thread.  False when the worker's queue did not take the message (the
 // request is then lost, as with any post before the worker runs).
-bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText);
+// voicePitch, when given, replaces the pitch value of the channel's
+// configuration for this line only (the speaker's race step, decided on the
+// game's thread where the speaker's data may be read).
+bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText,
+                      int32_t voicePitch = KeepVoicePitch);

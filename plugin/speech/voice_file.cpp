@@ -1,13 +1,96 @@
-// Placeholders until voice-file substitution lands: nothing is played, and
-// every voice file goes to the game's own loader.
 #include "plugin/speech/voice_file.h"
 
-#include "plugin/frame/plugin_state.h"
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
 
-uint32_t PlayChannel(VoiceChannel* channel) { return channel ? 0 : 1; }
+#include <cstring>
+
+#include "plugin/frame/log.h"
+#include "plugin/frame/plugin_state.h"
+#include "plugin/frame/settings.h"
+#include "plugin/game/game_access.h"
+#include "plugin/game/game_routines.h"
+#include "plugin/game/game_state.h"
+#include "plugin/game/speaker_pitch.h"
+#include "plugin/speech/sound_record.h"
+#include "plugin/speech/speaker_buffer_table.h"
+#include "plugin/speech/voice_channel.h"
+#include "plugin/speech/voice_file_name.h"
+
+namespace {
+
+constexpr DWORD ZoomPollMs = 500;
+
+// A buffer of the game's DirectSound with the rendered bytes in it, or null.
+IDirectSoundBuffer* MakeVoiceBuffer(SoundManager* manager, GameSoundRecord& record, const uint8_t* pcm,
+                                    uint32_t bytes) {
+  IDirectSoundBuffer* buffer = nullptr;
+  if (!manager->directSound ||
+      FAILED(manager->directSound->CreateSoundBuffer(&record.description, &buffer, nullptr)) || !buffer) {
+    LOG_LINE("BIGCLASS::ProcessVoiceFile -> Creating DirectSound buffer FAILED!");
+    return nullptr;
+  }
+  void* first = nullptr;
+  DWORD firstBytes = 0;
+  if (SUCCEEDED(buffer->Lock(0, 0, &first, &firstBytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) {
+    std::memcpy(first, pcm, bytes < firstBytes ? bytes : firstBytes);
+    buffer->Unlock(first, firstBytes, nullptr, 0);
+  }
+  return buffer;
+}
+
+}  // namespace
+
+uint32_t PlayChannel(VoiceChannel* channel) {
+  if (!channel) return 1;
+  char name[VoiceFileNameSize];
+  MakeVoiceFileName(channel, name);
+  while (Settings.SpeakAfterZoom && smoothZoomActive) Sleep(ZoomPollMs);
+
+  GameMaster* master = GetGameMaster();
+  SoundManager* manager = GetSoundManager();
+  if (!master || !manager) return 0;  // no game world to speak in yet
+  const int32_t volume = game::VoiceVolumeQuery()(master->volumeControl, 0, 1.0f, 1, 0);
+  game::SayVoiceFile()(manager, name, channel->speaker, 0, ZoomedVoiceVolume(volume, savedFov, targetFov));
+  return 0;
+}
 
 void* __fastcall ProcessVoiceFile(void* soundManager, void*, const char* path, uint32_t second) {
-  using GameLoader = void*(__thiscall*)(void*, const char*, uint32_t);
-  constexpr uintptr_t GameVoiceLoader = 0x1DB0;
-  return reinterpret_cast<GameLoader>(GameBase + GameVoiceLoader)(soundManager, path, second);
+  VoiceChannel* channel = ChannelFromVoiceFileName(path);
+  auto* manager = static_cast<SoundManager*>(soundManager);
+  if (!channel) return game::VoiceFileLoader()(manager, path, second);
+
+  if (manager->noVoices) return nullptr;
+
+  RemoveSpeakerBuffer(channel->speaker);
+  const uint8_t* pcm = nullptr;
+  uint32_t bytes = 0;
+  if (channel->voice.GetAudio(&pcm, &bytes) != 0) return nullptr;
+
+  // The buffer is made from a description on the stack first, so that a
+  // failure leaves nothing of the game's allocator behind.
+  GameSoundRecord local{};
+  DescribeVoiceSound(local, bytes, {manager->flags04, manager->mode18});
+  IDirectSoundBuffer* buffer = MakeVoiceBuffer(manager, local, pcm, bytes);
+  if (!buffer) return nullptr;
+
+  auto* record = GameAllocator ? static_cast<GameSoundRecord*>(GameAllocator(sizeof(GameSoundRecord))) : nullptr;
+  auto* peaks = GameAllocator ? static_cast<int16_t*>(GameAllocator(bytes < 2 ? 2 : bytes)) : nullptr;
+  if (!record || !peaks) {
+    buffer->Release();
+    return nullptr;  // the game gets no line rather than a half record
+  }
+  std::memcpy(record, &local, sizeof local);
+  record->description.lpwfxFormat = &record->format;
+  record->buffer = buffer;
+  ComputeFramePeaks(pcm, bytes, peaks);
+  record->framePeaks = peaks;
+
+  if (record->description.dwFlags & DSBCAPS_CTRL3D)
+    buffer->QueryInterface(IID_IDirectSound3DBuffer, reinterpret_cast<void**>(&record->buffer3d));
+  buffer->SetVolume(0);
+  ApplySpeakerPitch(buffer, channel);
+  EnterSpeakerBuffer(channel->speaker, buffer);
+  return record;
 }

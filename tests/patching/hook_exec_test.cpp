@@ -337,6 +337,11 @@ TEST_F(PatchedPlace, SpeakerLooksAtThePlayer) {
 
 TEST_F(PatchedPlace, NotificationsPassEverythingThrough) {
   uint8_t frame[0x40] = {};
+  // The handlers read what the game hands them: a real owner and text, a
+  // real file name.
+  static const char line[] = "Greetings, outlander.";
+  static const char voiceFile[] = "Vo\\d\\m\\Hlo_DM001.mp3";
+  const uint32_t owner = Addr(Objects().partnerMobile);
   const struct { uint32_t offset; Routine routine; int args; std::vector<uint32_t> stack; bool sameReturn; } cases[] = {
       {0x21375E, game_double::SendTextLine, 2, {0x11, 0x22}, true},
       {0x21378C, game_double::SendTextLine, 2, {0x11, 0x22}, true},
@@ -345,11 +350,11 @@ TEST_F(PatchedPlace, NotificationsPassEverythingThrough) {
       {0x1951AB, game_double::LeaveMenuMode, 0, std::vector<uint32_t>(8, 0x99), true},
       // Returns through the game's own `pop edi; pop esi; ret 0x2C`.
       {0x00BE32, game_double::DialogueText, 6,
-       {1, 2, 3, 4, 5, 6, 0xED1, 0xE51, static_cast<uint32_t>(game_double::FallExitAddress()), 0, 0, 0, 0, 0, 0, 0, 0,
+       {1, owner, 3, 4, 5, Addr(line), 0xED1, 0xE51, static_cast<uint32_t>(game_double::FallExitAddress()), 0, 0, 0, 0, 0, 0, 0, 0,
         0, 0, 0},
        true},
       // Straight into ProcessVoiceFile, which calls the game's loader itself.
-      {0x08C369, game_double::VoiceFileLoader, 2, {0x7A7, 0x5EC}, false},
+      {0x08C369, game_double::VoiceFileLoader, 2, {Addr(voiceFile), 0x5EC}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.offset);
@@ -357,7 +362,9 @@ TEST_F(PatchedPlace, NotificationsPassEverythingThrough) {
     // A C++ routine in between may leave eax and edx as it likes: they are
     // no input of a thiscall routine.
     ExpectSameCall(b.patchedCall, b.referenceCall, c.args, c.sameReturn, c.sameReturn ? 0 : EAX | EDX);
-    ExpectSameState(b.patched.out, b.reference.out, 0, c.sameReturn);
+    // ProcessVoiceFile is a routine of its own: like any callee it may leave
+    // the caller-saved ecx and edx changed (eax is the loader's result).
+    ExpectSameState(b.patched.out, b.reference.out, c.sameReturn ? 0 : ECX | EDX, c.sameReturn);
     EXPECT_EQ(b.patched.path, b.reference.path);
   }
 }
