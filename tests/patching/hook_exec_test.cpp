@@ -329,6 +329,10 @@ TEST_F(PatchedPlace, SpeakerLooksAtThePlayer) {
     EXPECT_EQ(b.patchedCall.returnAddress, b.referenceCall.returnAddress);
     ExpectSameState(b.patched.out, b.reference.out);
   }
+  game_double::SetPlayerPresent(false);
+  Both alone = RunBoth(0x16F68B, Regs(1, 2, 3, 4, 5, Addr(holder)), {Addr(Objects().partnerRef), lookedAt},
+                       game_double::HeadTracking);
+  EXPECT_EQ(alone.patchedCall.args[1], lookedAt);  // never a null reference
 }
 
 // ---------------------------------------------------------------------------
