@@ -12,6 +12,7 @@
 #include "game/game_double.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
+#include "plugin/game/game_routines.h"
 #include "plugin/game/game_state.h"
 #include "plugin/patching/hook_catalogue.h"
 
@@ -156,6 +157,16 @@ TEST(Installed, PageProtectionsAsBefore) {
   for (size_t i = 0; i < std::size(ProtectionProbes); ++i)
     EXPECT_EQ(Protection(ProtectionProbes[i]), protectionBefore[i]) << std::hex << ProtectionProbes[i];
   EXPECT_EQ(Protection(0x169264) & 0xFF, static_cast<DWORD>(PAGE_EXECUTE_READ));
+}
+
+// The first data place is the game's allocator: calling it runs the game's
+// import thunk into the allocator behind it.
+TEST(Installed, AllocatorRecorded) {
+  ASSERT_EQ(reinterpret_cast<uintptr_t>(GameAllocator), game_double::Base() + 0x327692);
+  void* block = GameAllocator(88);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(HeapSize(GetProcessHeap(), 0, block), 88u);
+  HeapFree(GetProcessHeap(), 0, block);
 }
 
 // Flags the stubs read, reset before every test.
