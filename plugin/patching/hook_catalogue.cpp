@@ -59,9 +59,11 @@ const void* Fn(F* f) { return reinterpret_cast<const void*>(f); }
 
 // What the plug-in does to the game, in the order it is done.
 const HookEntry HookCatalogue[] = {
-    // The camera turn toward the dialogue partner drives the game's own mouse-look path.
+    // The camera turn toward the dialogue partner rides on the game's mouse-look path.
     Entry("DLLMAIN::Setting hook on checking 'MouseLookDisabled' flag.", MouseLook, OpCallRel, 1, Fn(StubMouseLookCheck)),
+    // The turn's vertical step stands in for the mouse's.
     Entry("DLLMAIN::Setting hook on camera`s vertical delta writing.", VerticalDelta, OpCallRel, 1, Fn(StubVerticalDelta)),
+    // ... and its horizontal step.
     Entry("DLLMAIN::Setting hook on camera`s horizontal delta writing.", HorizontalDelta, OpCallRel, 2, Fn(StubHorizontalDelta)),
     // No arrest while the plug-in holds the world in a menu phase.
     Entry("DLLMAIN::Setting hook on checking 'GoToJail'.", GoToJail, OpCallRel, 0, Fn(StubGoToJailGate)),
@@ -69,7 +71,7 @@ const HookEntry HookCatalogue[] = {
     Entry("DLLMAIN::Setting hook on dialogue begin.", DialogueBegin, OpCallRel, 2, Fn(StubDialogueBegin)),
     // A view switch in dialogue keeps the zoomed field of view.
     Entry("DLLMAIN::Setting hook on changing view mode.", ViewMode, OpCallRel, 0, Fn(StubViewModeChange)),
-    // The partner's AI state decides, not the game's AI switch.
+    // The partner's own AI state decides, not the game's AI switch.
     Entry("DLLMAIN::Setting hook on AI state check.", AiState, OpCallRel, 5, Fn(StubAiStateCheck)),
     // The partner keeps its animation group while talking.
     Entry("DLLMAIN::Setting hook on NPC animation group change.", AnimationGroup, OpCallRel, 0, Fn(StubAnimationGroup)),
@@ -77,20 +79,26 @@ const HookEntry HookCatalogue[] = {
     Entry("DLLMAIN::Setting hook on head tracking of NPC.", HeadTracking, OpCallRel, 0, Fn(StubHeadTracking)),
     // Journal pages are read once each (unless always asked for).
     Entry("DLLMAIN::Setting hook for finishing journal page.", JournalPage, OpPushImm, 0, Fn(&CaptureJournalPage)),
+    // An opened document is read out once its lines are in.
     Entry("DLLMAIN::Setting hook for opening documents.", OpenDocument, OpCallRel, 0, Fn(&CaptureAndSpeakDocument)),
     // Every line of a document page passes through here.
     Entry("DLLMAIN::Setting hook on 'SendTextLine' for documents.", DocumentLines, OpCallRel, 0, Fn(StubSendTextLine)),
+    // An opened book is read out once its lines are in.
     Entry("DLLMAIN::Setting hook for opening books.", OpenBook, OpCallRel, 0, Fn(&CaptureAndSpeakBook)),
+    // Every line of a book page passes through here.
     Entry("DLLMAIN::Setting hook for parsing book lines (Hook 'SendTextLine').", BookLines, OpCallRel, 0, Fn(StubSendTextLine)),
-    // Both page-turn callbacks, each with a wrapper of its own.
+    // A turned page is read out; one wrapper per game callback, one log line for both.
     Entry("DLLMAIN::Setting hook for book page changing.", BookPageA, OpPushImm, 0, Fn(&CaptureAndSpeakPageA)),
     Entry(nullptr, BookPageB, OpPushImm, 0, Fn(&CaptureAndSpeakPageB)),
     // Every NPC response and journal entry.
     Entry("DLLMAIN::Setting hook for DIALOGS and JOURNAL.", DialogueText, OpCallRel, 0, Fn(StubDialogueText)),
+    // Leaving menu mode restores camera, controls and AI.
     Entry("DLLMAIN::Setting hook on exiting from menu mode.", ExitMenu, OpCallRel, 0, Fn(StubExitMenuMode)),
     // Which menus freeze the world.
     Entry("DLLMAIN::Setting hook for Menu mode animation freezing control.", MenuFreeze, OpCallRel, 1, Fn(StubMenuFreeze)),
+    // Closing or opening a text document silences the reading.
     Entry("DLLMAIN::Setting hook for open_close any text document.", DocumentOpenClose, OpCallRel, 1, Fn(StubDocumentOpenClose)),
+    // The menu pause needs to know which menu is open.
     Entry("DLLMAIN::Setting hook for getting last menu ID.", LastMenuId, OpCallRel, 1, Fn(StubLastMenuId)),
     // Synthesized speech is loaded as a voice file.
     Entry("DLLMAIN::Setting hook to loading voice file.", VoiceFile, OpCallRel, 0, Fn(&ProcessVoiceFile)),
@@ -99,8 +107,11 @@ const HookEntry HookCatalogue[] = {
     Entry("DLLMAIN::Setting hook for pausing active objects in menu mode.", ActiveObjects, OpCallRel, 1, Fn(StubFreezeExtrasEsi)),
     Entry("DLLMAIN::Setting hook for pausing shadows in menu mode.", Shadows, OpCallRel, 1, Fn(StubFreezeExtrasEax)),
     Entry("DLLMAIN::Setting hook for pausing compass in menu mode.", Compass, OpCallRel, 1, Fn(StubFreezeExtrasEax)),
+    // Heads keep tracking in dialogue unless the dialogue menu pauses.
     Entry("DLLMAIN::Setting hook for allowing head tracking in menu mode.", HeadTrackingInMenu, OpCallRel, 1, Fn(StubHeadTrackingInMenu)),
+    // The inventory can be left while the plug-in holds the controls.
     Entry("DLLMAIN::Setting hook for enabling exit from inventory with disabled controls.", InventoryExit, OpCallRel, 1, Fn(StubInventoryExit)),
+    // In the menu phase inventory hints show although no object is focused.
     Entry("DLLMAIN::Setting hook for enabling hints in inventory when no an object focused.", InventoryHint, OpCallRel, 0, Fn(StubInventoryHintGate)),
     // The game's pitch is not applied a second time to the plug-in's speech.
     Entry("DLLMAIN::Setting hook to setting voice pitch.", VoicePitch, OpCallRel, 0, Fn(StubVoicePitchGate), true),

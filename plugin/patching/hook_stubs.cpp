@@ -131,7 +131,8 @@ STUB StubAnimationGroup() {
 }
 
 // 9: replaces `call +0x6F910` (head tracking: tracking ref, looked-at ref).
-// The speaker looks at the player.
+// The speaker looks at the player; without a player the game's own target
+// stays, since the routine would be handed a null reference otherwise.
 STUB StubHeadTracking() {
   asm("pushl %%eax\n\t"
       "movl 8(%%esp), %%eax\n\t"
@@ -140,7 +141,10 @@ STUB StubHeadTracking() {
       "jne 1f\n\t"
       "pushal\n\t"
       "call %c[player]\n\t"
-      "movl %%eax, 0x28(%%esp)\n\t"  // the second argument, above pushad and our return address
+      "testl %%eax, %%eax\n\t"
+      "jz 2f\n\t"
+      "movl %%eax, 0x28(%%esp)\n"  // the second argument, above pushad and our return address
+      "2:\n\t"
       "popal\n"
       "1:\n\t" JUMP_TO_TARGET::[speaker] "i"(&CurrentSpeaker),
       [player] "i"(&GetPlayerRef), [base] "i"(&GameBase), [target] "i"(game_offsets::HeadTracking));

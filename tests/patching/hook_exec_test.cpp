@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "game/game_double.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
+#include "plugin/game/game_routines.h"
 #include "plugin/game/game_state.h"
 #include "plugin/patching/hook_catalogue.h"
 
@@ -121,6 +123,21 @@ T Get(const uint8_t* object, uint32_t offset) {
   return v;
 }
 
+DWORD Protection(uint32_t offset) {
+  MEMORY_BASIC_INFORMATION m;
+  VirtualQuery(game_double::At(offset), &m, sizeof m);
+  return m.Protect;
+}
+
+// Code places on read-execute pages, the compass place on a page writable
+// already, and a global.
+const uint32_t ProtectionProbes[] = {0x169264, 0x00BE32, 0x1D644E, 0x08C6B6, 0x1EB7BC, 0x3C67DC};
+DWORD protectionBefore[std::size(ProtectionProbes)];
+
+// After installation every page has the protection it had before.  (Wine
+// shows an image page made writable as write-copy, 0x80 or 0x08, so the
+// compass page is opened and closed again like the others; the path without
+// a protection change is covered by the writer's own tests.)
 // The plug-in as the attach notification leaves it: settings read, hooks in.
 class HookEnvironment : public testing::Environment {
  public:
@@ -130,10 +147,27 @@ class HookEnvironment : public testing::Environment {
     GameMasterHolder = GameBase + 0x3C67DC;
     Settings = PluginDefaults();
     Settings.VoiceFxByRace = 1;
+    for (size_t i = 0; i < std::size(ProtectionProbes); ++i) protectionBefore[i] = Protection(ProtectionProbes[i]);
     ASSERT_EQ(InstallHooks(), 0u);
   }
 };
 testing::Environment* const environment = testing::AddGlobalTestEnvironment(new HookEnvironment);
+
+TEST(Installed, PageProtectionsAsBefore) {
+  for (size_t i = 0; i < std::size(ProtectionProbes); ++i)
+    EXPECT_EQ(Protection(ProtectionProbes[i]), protectionBefore[i]) << std::hex << ProtectionProbes[i];
+  EXPECT_EQ(Protection(0x169264) & 0xFF, static_cast<DWORD>(PAGE_EXECUTE_READ));
+}
+
+// The first data place is the game's allocator: calling it runs the game's
+// import thunk into the allocator behind it.
+TEST(Installed, AllocatorRecorded) {
+  ASSERT_EQ(reinterpret_cast<uintptr_t>(GameAllocator), game_double::Base() + 0x327692);
+  void* block = GameAllocator(88);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(HeapSize(GetProcessHeap(), 0, block), 88u);
+  HeapFree(GetProcessHeap(), 0, block);
+}
 
 // Flags the stubs read, reset before every test.
 class PatchedPlace : public testing::Test {
@@ -329,6 +363,10 @@ TEST_F(PatchedPlace, SpeakerLooksAtThePlayer) {
     EXPECT_EQ(b.patchedCall.returnAddress, b.referenceCall.returnAddress);
     ExpectSameState(b.patched.out, b.reference.out);
   }
+  game_double::SetPlayerPresent(false);
+  Both alone = RunBoth(0x16F68B, Regs(1, 2, 3, 4, 5, Addr(holder)), {Addr(Objects().partnerRef), lookedAt},
+                       game_double::HeadTracking);
+  EXPECT_EQ(alone.patchedCall.args[1], lookedAt);  // never a null reference
 }
 
 // ---------------------------------------------------------------------------
