@@ -79,9 +79,14 @@ bool TakeWorkerReference() {
                             reinterpret_cast<LPCSTR>(&WorkerThreadProc), &self) != 0;
 }
 
-[[noreturn]] void RefuseAndUnload() {
+// Another game version (or a game already changed by someone else): say so,
+// put back what was written, and let the loader unload the library.  Ending
+// the loading thread here instead would leave the loader lock held by a
+// thread that no longer exists, and the game would hang at its next load.
+BOOL RefuseToStart() {
   MessageBoxA(nullptr, VersionMessageText(Settings.LangIndex), ProductName, VersionMessageStyle);
-  FreeLibraryAndExitThread(PluginInstance, 0);
+  UndoHooks();
+  return FALSE;
 }
 }  // namespace
 
@@ -127,7 +132,7 @@ BOOL AttachPlugin(HINSTANCE instance) {
   if (GetProcAddress(GetModuleHandleA(nullptr), "IsModuleLoader")) return TRUE;  // the loader's own program
 
   LOG_LINE("Starting %s...", ProductName);
-  if (InstallHooks() != 0) RefuseAndUnload();
+  if (InstallHooks() != 0) return RefuseToStart();
 
   if (!TakeWorkerReference()) {
     LOG_LINE("DLLMAIN::Failed to create worker thread!");

@@ -1,5 +1,8 @@
 #include "plugin/patching/hook_catalogue.h"
 
+#include <cstring>
+#include <iterator>
+
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
@@ -118,15 +121,43 @@ const HookEntry HookCatalogue[] = {
 };
 const uint32_t HookCatalogueSize = sizeof HookCatalogue / sizeof HookCatalogue[0];
 
+namespace {
+// What each written place held before, so that a refused start can put the
+// game's code back before the library goes away: a hook left behind would
+// lead into unmapped memory.
+struct WrittenPlace {
+  uint8_t* site;
+  uint8_t original[16];
+  uint32_t length;
+};
+WrittenPlace writtenPlaces[40];
+uint32_t writtenCount = 0;
+}  // namespace
+
+void UndoHooks() {
+  while (writtenCount > 0) {
+    WrittenPlace& w = writtenPlaces[--writtenCount];
+    WriteCodeBytes(w.site, w.original, w.length, true);
+  }
+}
+
 uint32_t InstallHooks() {
   uint32_t failures = 0;
+  writtenCount = 0;
   for (const HookEntry& entry : HookCatalogue) {
     if (entry.onlyWithVoiceFxByRace && Settings.VoiceFxByRace == 0) continue;
     if (entry.logLine) LOG_LINE("%s", entry.logLine);
     for (uint32_t i = 0; i < entry.placeCount; ++i) {
       const HookPlace& place = entry.places[i];
-      failures += static_cast<uint32_t>(
-          SetHook(GameBase, place.offset, entry.stub, entry.opcode, entry.extraNops, place.signature));
+      uint8_t* site = reinterpret_cast<uint8_t*>(GameBase + place.offset);
+      WrittenPlace& record = writtenPlaces[writtenCount];
+      record = {site, {}, 5 + entry.extraNops};
+      // A matching signature has shown its ten bytes readable; they cover the patch.
+      if (MatchPattern(site, place.signature)) std::memcpy(record.original, site, record.length);
+      const PatchResult result =
+          SetHook(GameBase, place.offset, entry.stub, entry.opcode, entry.extraNops, place.signature);
+      if (result == PatchResult::Written && writtenCount < std::size(writtenPlaces)) ++writtenCount;
+      failures += static_cast<uint32_t>(result);
     }
   }
   // Two import thunks confirm the version; the first is the game's allocator,

@@ -27,3 +27,6 @@ inline constexpr const char* DataPlaceSignature = "FF??????????FF??????";
 // the two data places.  Returns the failure sum: the PatchResult codes of all
 // hooks plus one per data place that did not match.
 uint32_t InstallHooks();
+
+// Puts back the game's bytes at every place the last InstallHooks wrote.
+void UndoHooks();
