@@ -1,0 +1,215 @@
+// Synthesized speech handed to the game as a voice file: the say call the
+// worker makes, and the sound record the hooked loader builds from the
+// rendered PCM (with the SAPI stand-in rendering and Wine's DirectSound).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <cstring>
+#include <string>
+
+#include "game/fake_game.h"
+#include "plugin/frame/log.h"
+#include "plugin/frame/settings.h"
+#include "plugin/game/game_state.h"
+#include "plugin/speech/sound_record.h"
+#include "plugin/speech/speaker_buffer_table.h"
+#include "plugin/speech/voice_channel.h"
+#include "plugin/speech/voice_file.h"
+#include "plugin/speech/voice_file_name.h"
+#include "sapi_standin_control.h"
+#include "support/test_support.h"
+
+using fakegame::Actor;
+using fakegame::Calls;
+using testsupport::ScratchDir;
+
+namespace {
+
+std::string NameOf(const VoiceChannel* channel) {
+  char name[VoiceFileNameSize];
+  MakeVoiceFileName(channel, name);
+  return name;
+}
+
+class VoiceFile : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(sapistandin::Register(testsupport::RuntimeDir() + "\\" + sapistandin::DllName));
+    sapistandin::SetVoices({"Test Voice"});
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &sound, nullptr), DS_OK);
+    sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY);
+    SpeechVoice& v = VoiceFemaleDlg.voice;
+    std::memset(&v, 0, sizeof v);
+    v.Init(MemoryStream, 0);
+    v.SetAudioFormat(AudioFormat44kHz16BitMono);
+    v.SelectVoice("Test Voice");
+  }
+  static void TearDownTestSuite() {
+    VoiceFemaleDlg.voice.Release();
+    sound->Release();
+  }
+  VoiceFile() {
+    Settings = PluginDefaults();
+    std::memset(SpeakerBufferTable, 0, sizeof SpeakerBufferTable);
+    *reinterpret_cast<IDirectSound**>(reinterpret_cast<uint8_t*>(game.soundManager()) + 0x0C) = reinterpret_cast<IDirectSound*>(sound);
+    speaker = game.MakeNpc("Ajira", true, "Khajiit");
+    VoiceFemaleDlg.speaker = speaker.ref;
+    savedFov = -1;
+    targetFov = -1;
+  }
+  ~VoiceFile() override { StopAllSpeech(); }
+
+  // Renders `text` on the channel, as the worker does before it says it.
+  uint32_t Render(const char* text) {
+    EXPECT_EQ(VoiceFemaleDlg.voice.Speak(text), 0);
+    const uint8_t* data;
+    uint32_t bytes = 0;
+    VoiceFemaleDlg.voice.GetAudio(&data, &bytes);
+    return bytes;
+  }
+  GameSoundRecord* Load(const std::string& path, uint32_t second = 0x5EC) {
+    return static_cast<GameSoundRecord*>(ProcessVoiceFile(game.soundManager(), nullptr, path.c_str(), second));
+  }
+  uint8_t& ManagerByte(uint32_t offset) { return reinterpret_cast<uint8_t*>(game.soundManager())[offset]; }
+
+  static IDirectSound8* sound;
+  fakegame::Game game;
+  Actor speaker;
+};
+IDirectSound8* VoiceFile::sound = nullptr;
+
+TEST_F(VoiceFile, PlayChannelSaysTheChannelsNameWithTheZoomedVolume) {
+  Calls().volume = 250;
+  savedFov = 75;
+  targetFov = 60;
+  EXPECT_EQ(PlayChannel(&VoiceFemaleDlg), 0u);
+  ASSERT_EQ(Calls().says.size(), 1u);
+  EXPECT_EQ(Calls().says[0].name, NameOf(&VoiceFemaleDlg));
+  EXPECT_EQ(Calls().says[0].speaker, speaker.ref);
+  EXPECT_EQ(Calls().says[0].zero, 0u);
+  EXPECT_EQ(Calls().says[0].volume, 255u);
+  EXPECT_EQ(PlayChannel(nullptr), 1u);
+}
+
+TEST_F(VoiceFile, TheRecordCarriesTheRenderedSpeech) {
+  Settings.VPBaseFemale = 2000;
+  Settings.VoiceFxByRace = 1;
+  Settings.RacePitch[RaceKhajiit] = 1000;
+  const uint32_t bytes = Render("Greetings, outlander.");
+  GameSoundRecord* record = Load("Vo\\k\\f\\" + NameOf(&VoiceFemaleDlg));
+  ASSERT_NE(record, nullptr);
+  ASSERT_NE(record->buffer, nullptr);
+  EXPECT_TRUE(Calls().loads.empty());
+  EXPECT_EQ(record->description.dwBufferBytes, bytes);
+  EXPECT_EQ(record->description.lpwfxFormat, &record->format);
+  EXPECT_EQ(record->format.nSamplesPerSec, 44100u);
+  EXPECT_EQ(record->buffer3d, nullptr);
+  DWORD frequency = 0;
+  record->buffer->GetFrequency(&frequency);
+  EXPECT_EQ(frequency, 44100u + 3000u);
+  LONG volume = -1;
+  record->buffer->GetVolume(&volume);
+  EXPECT_EQ(volume, 0);
+
+  // The buffer holds the bytes the voice rendered; the peaks follow them.
+  const uint8_t* pcm;
+  uint32_t size;
+  VoiceFemaleDlg.voice.GetAudio(&pcm, &size);
+  void* locked;
+  DWORD lockedBytes;
+  ASSERT_EQ(record->buffer->Lock(0, 0, &locked, &lockedBytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+  EXPECT_EQ(std::memcmp(locked, pcm, bytes), 0);
+  record->buffer->Unlock(locked, lockedBytes, nullptr, 0);
+  int16_t expected[4];
+  const uint32_t peaks = ComputeFramePeaks(pcm, bytes < 4 * BytesPerPeak ? bytes : 4 * BytesPerPeak, expected);
+  ASSERT_GT(peaks, 0u);
+  for (uint32_t i = 0; i < peaks; ++i) EXPECT_EQ(record->framePeaks[i], expected[i]);
+
+  EXPECT_EQ(SpeakerBufferTable[0].speaker, speaker.ref);
+  EXPECT_EQ(SpeakerBufferTable[0].buffer, record->buffer);
+  record->buffer->Release();
+}
+
+TEST_F(VoiceFile, ThreeDimensionalSoundGetsItsInterface) {
+  ManagerByte(0x18) = 2;
+  Render("Hm.");
+  GameSoundRecord* record = Load(NameOf(&VoiceFemaleDlg));
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->description.dwFlags, 0x300B0u);
+  EXPECT_NE(record->buffer3d, nullptr);
+  if (record->buffer3d) record->buffer3d->Release();
+  record->buffer->Release();
+}
+
+TEST_F(VoiceFile, OtherNamesGoToTheGamesLoader) {
+  const std::string ours = NameOf(&VoiceFemaleDlg);
+  const std::string lower = "vtts" + ours.substr(4);
+  char foreign[32];
+  wsprintfA(foreign, "VTTS%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(&Settings)));
+  for (const std::string& path : {std::string("Vo\\d\\m\\Hlo_DM001.mp3"), lower, std::string(foreign)}) {
+    Calls().loads.clear();
+    EXPECT_EQ(Load(path, 0x77), Calls().loaderResult) << path;
+    ASSERT_EQ(Calls().loads.size(), 1u) << path;
+    EXPECT_EQ(Calls().loads[0].path, path);
+    EXPECT_EQ(Calls().loads[0].second, 0x77u);
+  }
+}
+
+TEST_F(VoiceFile, NoRecordWhenTheManagerSaysSoOrNothingWasRendered) {
+  ManagerByte(0x2A8) = 1;
+  Render("Hm.");
+  EXPECT_EQ(Load(NameOf(&VoiceFemaleDlg)), nullptr);
+  ManagerByte(0x2A8) = 0;
+  EXPECT_EQ(Load(NameOf(&VoiceMaleDlg)), nullptr);  // a channel whose voice has no stream
+  EXPECT_TRUE(Calls().loads.empty());
+}
+
+// A DirectSound that refuses every buffer.
+struct RefusingSound : IDirectSound {
+  HRESULT WINAPI QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG WINAPI AddRef() override { return 1; }
+  ULONG WINAPI Release() override { return 1; }
+  HRESULT WINAPI CreateSoundBuffer(LPCDSBUFFERDESC, LPDIRECTSOUNDBUFFER*, LPUNKNOWN) override {
+    return DSERR_OUTOFMEMORY;
+  }
+  HRESULT WINAPI GetCaps(LPDSCAPS) override { return E_NOTIMPL; }
+  HRESULT WINAPI DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER, LPDIRECTSOUNDBUFFER*) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetCooperativeLevel(HWND, DWORD) override { return E_NOTIMPL; }
+  HRESULT WINAPI Compact() override { return E_NOTIMPL; }
+  HRESULT WINAPI GetSpeakerConfig(LPDWORD) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetSpeakerConfig(DWORD) override { return E_NOTIMPL; }
+  HRESULT WINAPI Initialize(LPCGUID) override { return E_NOTIMPL; }
+};
+
+TEST_F(VoiceFile, BufferCreationFailureIsLoggedAndHandsNothing) {
+  ScratchDir dir("voicefile-refused");
+  lstrcpynA(LogFilePath, (dir / "loader.log").c_str(), sizeof LogFilePath);
+  RefusingSound refusing;
+  *reinterpret_cast<IDirectSound**>(reinterpret_cast<uint8_t*>(game.soundManager()) + 0x0C) = &refusing;
+  Render("Hm.");
+  EXPECT_EQ(Load(NameOf(&VoiceFemaleDlg)), nullptr);
+  LogFilePath[0] = 0;
+  EXPECT_EQ(testsupport::LogValues(dir / "loader.log"),
+            std::vector<std::string>{"BIGCLASS::ProcessVoiceFile -> Creating DirectSound buffer FAILED!"});
+  for (const SpeakerBufferEntry& e : SpeakerBufferTable) EXPECT_EQ(e.buffer, nullptr);
+}
+
+TEST_F(VoiceFile, ASecondLineOfTheSameSpeakerStopsTheFirst) {
+  Render("First line, a long one that is still playing.");
+  GameSoundRecord* first = Load(NameOf(&VoiceFemaleDlg));
+  ASSERT_NE(first, nullptr);
+  first->buffer->Play(0, 0, DSBPLAY_LOOPING);
+  Render("Second.");
+  GameSoundRecord* second = Load(NameOf(&VoiceFemaleDlg));
+  ASSERT_NE(second, nullptr);
+  EXPECT_FALSE(BufferPlaying(first->buffer));
+  EXPECT_EQ(SpeakerBufferTable[0].buffer, second->buffer);
+  first->buffer->Release();
+  second->buffer->Release();
+}
+
+}  // namespace
