@@ -16,6 +16,7 @@
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/text_filter.h"
 #include "plugin/speech/voice_channel.h"
+#include "game/fake_game.h"
 #include "speech_test_support.h"
 
 using namespace speechtest;
@@ -123,6 +124,7 @@ class Worker : public ::testing::Test {
 
   ScratchDir dir_;
   long spoken_ = 0;
+  fakegame::Game game_;  // what PlayChannel says its lines to
 };
 
 TEST_F(Worker, SetsUpTheEnabledVoicesWithTheirLines) {
@@ -145,6 +147,8 @@ TEST_F(Worker, AutoSpeakRequestIsRenderedAndStaysActive) {
   EXPECT_TRUE(HasLine("EVENT::Trying to speak: Well met,  stranger."));
   EXPECT_EQ(speechActive, 1u);
   EXPECT_EQ(pendingChannel, &VoiceFemaleDlg);
+  ASSERT_TRUE(WaitFor([] { return fakegame::Calls().says.size() == 1; }, 5000));
+  EXPECT_EQ(fakegame::Calls().says[0].speaker, SomeActor);
   // The rendered PCM is in the channel's memory stream (read once the
   // worker is done with it).
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
@@ -238,6 +242,19 @@ TEST_F(Worker, EachRequestKeepsItsOwnSpeakerAndText) {
   EXPECT_EQ(events, (std::vector<std::string>{"EVENT::Trying to speak: One.", "EVENT::Trying to speak: Two, longer."}));
   EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Two, longer.");
   EXPECT_EQ(VoiceMaleDlg.speaker, other);
+}
+
+// A line that brings its speaker's race step is rendered with it in the
+// pitch tag; the next line without one has the channel's own pitch again.
+TEST_F(Worker, ALinesOwnPitchReplacesTheConfiguredOne) {
+  lstrcpyA(VoiceFemaleDlg.voiceConfig, "<pitch absmiddle=\"-2\"><rate absspeed=\"0\"><volume level=\"100\">");
+  Start();
+  PostSpeakRequest(&VoiceFemaleDlg, SomeActor, "Raised.", 3);
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  EXPECT_EQ(sapistandin::ReadNumber("LastPitch"), 3);
+  PostSpeakRequest(&VoiceFemaleDlg, SomeActor, "Plain.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 2; }, 5000));
+  EXPECT_EQ(sapistandin::ReadNumber("LastPitch"), -2);
 }
 
 // A poster that only fills the channel and posts wParam still works.
