@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,8 @@ struct Scene {
 // One run per setting of VoiceFxByRace for the whole program: a run takes
 // seconds of real playback.
 Scene& RunWith(int voiceFxByRace) {
-  static Scene* scenes[2] = {};
-  if (!scenes[voiceFxByRace]) scenes[voiceFxByRace] = new Scene(voiceFxByRace);
+  static std::unique_ptr<Scene> scenes[2];
+  if (!scenes[voiceFxByRace]) scenes[voiceFxByRace] = std::make_unique<Scene>(voiceFxByRace);
   return *scenes[voiceFxByRace];
 }
 
