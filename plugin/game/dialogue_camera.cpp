@@ -3,9 +3,20 @@
 #include <cmath>
 
 #include "plugin/game/game_access.h"
+#include "plugin/game/game_layout.h"
 #include "plugin/game/game_routines.h"
+#include "plugin/game/game_state.h"
 
-void BeginDialogueCamera(ActorMobile*) {}
+// The partner is held in its talking pose and becomes the actor whose voice
+// the worker plays; a dialogue the player opens with itself changes nothing.
+// The zoom and the aim are left out for now.
+void BeginDialogueCamera(ActorMobile* partner) {
+  if (!partner || partner->ref == GetPlayerRef()) return;
+  partner->partnerWord36C = 4;
+  partner->partnerByteDC = 0;
+  DialoguePartner = partner;
+  CurrentSpeaker = partner->ref;
+}
 
 int32_t GetCameraFov() {
   return static_cast<int32_t>(std::lround(GetGameMaster()->cameraControl.fieldOfView));

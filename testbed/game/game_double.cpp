@@ -1,5 +1,9 @@
 #include "game/game_double.h"
 
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <cstdio>
 #include <cstring>
 
 // The game image: the first thing in the executable's code section, so that
@@ -129,14 +133,16 @@ const RoutineInfo Routines[RoutineCount] = {
     {0x10E450, GameRoutine15, 16}, {0x08C2B0, GameRoutine16, 16},
 };
 RoutineCall calls[RoutineCount];
+uint32_t resultOverride[RoutineCount];
+bool resultOverridden[RoutineCount];
 
 // Object memory.
 alignas(16) uint8_t gameMaster[0x400], menuController[0x80], playerList[0x40], playerMobile[0x600],
     playerRef[0x80], partnerMobile[0x600], partnerRef[0x80], viewController[0x100], soundRecord[0x60],
-    soundFormat[0x20];
+    soundFormat[0x20], soundManager[0x300];
 uint8_t* playerSlot;
 World world{gameMaster, menuController, playerList, playerMobile, playerRef, partnerMobile, partnerRef,
-            viewController, soundRecord, soundFormat};
+            viewController, soundRecord, soundFormat, soundManager};
 
 template <typename T>
 void Put(uint8_t* object, uint32_t offset, T value) {
@@ -144,11 +150,24 @@ void Put(uint8_t* object, uint32_t offset, T value) {
 }
 uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
+void* __cdecl GameAllocate(uint32_t bytes);
+uint32_t LoadVoiceFile(uint8_t* manager, const char* path);
+void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, uint32_t volume);
+
 // The view-mode routine resets the field of view, as a first/third person
-// switch does; the set-field-of-view routine stores what it is given.
-void RoutineEffect(uint32_t id, Cpu* frame, const uint32_t* stack) {
+// switch does; the set-field-of-view routine stores what it is given.  The
+// loader makes a record of a voice file the double has on disk, and the say
+// routine does what the game's does.  True when the effect set eax itself.
+bool RoutineEffect(uint32_t id, Cpu* frame, const uint32_t* stack) {
   if (id == ViewModeChange) Put(gameMaster, 0x13C, 50.0f);
   if (id == SetFieldOfView) std::memcpy(reinterpret_cast<uint8_t*>(frame->ecx) + 8, &stack[1], 4);
+  if (id == VoiceFileLoader) {
+    // A file the double does not have: no record, as the game's loader gives.
+    frame->eax = LoadVoiceFile(reinterpret_cast<uint8_t*>(frame->ecx), reinterpret_cast<const char*>(stack[1]));
+    return true;
+  }
+  if (id == SayVoiceFile) Say(frame->ecx, reinterpret_cast<const char*>(stack[1]), stack[2], stack[3], stack[4]);
+  return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -279,6 +298,149 @@ void BuildObjects() {
   Put(partnerRef, 0, Addr(refVtable));
   Put(soundRecord, 0x2C, Addr(soundFormat));
   Put(soundFormat, 4, 44100u);
+  Put(At(0x3C67E0), 0, Addr(soundManager));
+}
+
+// ---------------------------------------------------------------------------
+// Voice files.  The game's loader reads a 16-bit mono WAV the double finds
+// on disk (relative to the current folder) into a record of the game's
+// layout: buffer +0x00, format +0x08, buffer description +0x1C (its format
+// pointer at +0x2C), peaks +0x44 (none for the double's own files).
+uint32_t LoadVoiceFile(uint8_t* manager, const char* path) {
+  if (!manager || !path) return 0;
+  HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 0;
+  const DWORD size = GetFileSize(f, nullptr);
+  uint8_t* file = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size ? size : 1));
+  DWORD got = 0;
+  ReadFile(f, file, size, &got, nullptr);
+  CloseHandle(f);
+  const uint8_t* fmt = nullptr;
+  const uint8_t* data = nullptr;
+  uint32_t dataBytes = 0;
+  for (uint32_t at = 12; got >= 12 && !std::memcmp(file, "RIFF", 4) && at + 8 <= got;) {
+    uint32_t chunk;
+    std::memcpy(&chunk, file + at + 4, 4);
+    if (!std::memcmp(file + at, "fmt ", 4)) fmt = file + at + 8;
+    if (!std::memcmp(file + at, "data", 4)) {
+      data = file + at + 8;
+      dataBytes = chunk <= got - at - 8 ? chunk : got - at - 8;
+    }
+    at += 8 + chunk + (chunk & 1);
+  }
+  uint8_t* record = nullptr;
+  IDirectSound* sound = nullptr;
+  if (fmt && data) std::memcpy(&sound, manager + 0x0C, 4);  // the manager is read for a real file only
+  if (sound) {
+    record = static_cast<uint8_t*>(GameAllocate(0x58));
+    std::memcpy(record + 0x08, fmt, 16);  // WAVEFORMATEX without the extra size
+    DSBUFFERDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
+    d.dwBufferBytes = dataBytes ? dataBytes : 4;
+    d.lpwfxFormat = reinterpret_cast<WAVEFORMATEX*>(record + 0x08);
+    std::memcpy(record + 0x1C, &d, sizeof d);
+    IDirectSoundBuffer* buffer = nullptr;
+    if (SUCCEEDED(sound->CreateSoundBuffer(&d, &buffer, nullptr)) && buffer) {
+      void* p;
+      DWORD n;
+      if (SUCCEEDED(buffer->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) {
+        std::memcpy(p, data, dataBytes < n ? dataBytes : n);
+        buffer->Unlock(p, n, nullptr, 0);
+      }
+      std::memcpy(record, &buffer, 4);
+    }
+  }
+  HeapFree(GetProcessHeap(), 0, file);
+  return Addr(record);
+}
+
+struct SectionLock {
+  SectionLock() { InitializeCriticalSection(&section); }
+  CRITICAL_SECTION section;
+};
+CRITICAL_SECTION& SayLock() {
+  static SectionLock lock;
+  return lock.section;
+}
+constexpr uint32_t MaxSays = 64;
+SayEntry says[MaxSays];
+volatile LONG sayCount;
+
+// What the game's say routine does with a voice file, reduced to the parts
+// the plug-in meets: the path goes to the loader call (this = the manager),
+// a record that comes back goes to the pitch step call with the file name in
+// edi, and its buffer is played.  Both calls are the game's code in the
+// image, so whatever is written at those places runs.
+void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, uint32_t volume) {
+  SayEntry e{};
+  lstrcpynA(e.name, name ? name : "", sizeof e.name);
+  e.speaker = speaker;
+  e.volume = volume;
+  char path[MAX_PATH];
+  wsprintfA(path, "Sound\\%s", e.name);
+  // The game's stack for the two calls: on the heap, well away from ours.
+  constexpr uint32_t StackWords = 65536;
+  uint32_t* stack = static_cast<uint32_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, StackWords * 4));
+  uint32_t* top = stack + StackWords - 64;
+
+  const uint32_t loaderBefore = calls[VoiceFileLoader].count, pitchBefore = calls[VoicePitchStep].count;
+  Cpu in{}, out{};
+  in.eflags = 0x202;
+  in.ecx = manager;
+  in.esi = speaker;
+  in.edi = Addr(e.name);
+  top[0] = Addr(path);
+  top[1] = second;
+  in.esp = Addr(top);
+  RunPlace(Base() + 0x08C369, in, out);
+  e.record = out.ebp;  // mov ebp, eax after the call
+  if (e.record) {
+    top[0] = e.record;
+    top[1] = second;
+    in.esp = Addr(top);
+    RunPlace(Base() + 0x08C6B6, in, out);
+  }
+  e.gameLoader = calls[VoiceFileLoader].count != loaderBefore;
+  e.pitchStep = calls[VoicePitchStep].count != pitchBefore;
+  HeapFree(GetProcessHeap(), 0, stack);
+
+  IDirectSoundBuffer* buffer = nullptr;
+  if (e.record) std::memcpy(&buffer, reinterpret_cast<void*>(e.record), 4);
+  if (buffer) {
+    e.buffer = Addr(buffer);
+    const auto* record = reinterpret_cast<const uint8_t*>(e.record);
+    const auto* format = *reinterpret_cast<WAVEFORMATEX* const*>(record + 0x2C);
+    e.formatRate = format ? format->nSamplesPerSec : 0;
+    DWORD frequency = 0;
+    buffer->GetFrequency(&frequency);
+    e.frequency = frequency;
+    void* p;
+    DWORD n;
+    if (SUCCEEDED(buffer->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) {
+      auto* copy = static_cast<int16_t*>(HeapAlloc(GetProcessHeap(), 0, n + 2));
+      std::memcpy(copy, p, n);
+      buffer->Unlock(p, n, nullptr, 0);
+      e.pcm = copy;
+      e.bytes = n;
+    }
+    const int16_t* peaks = *reinterpret_cast<int16_t* const*>(record + 0x44);
+    if (peaks) {
+      e.peakCount = e.bytes / 2304;
+      for (uint32_t i = 0; i < e.peakCount; ++i) {
+        const int32_t m = peaks[i] < 0 ? -peaks[i] : peaks[i];
+        if (m > e.peakMax) e.peakMax = m;
+      }
+    }
+    e.startTick = GetTickCount();
+    buffer->Play(0, 0, 0);
+  }
+  EnterCriticalSection(&SayLock());
+  if (sayCount < static_cast<LONG>(MaxSays)) {
+    says[sayCount] = e;
+    InterlockedIncrement(&sayCount);
+  }
+  LeaveCriticalSection(&SayLock());
 }
 
 }  // namespace
@@ -292,14 +454,17 @@ extern "C" void __cdecl RecordRoutineCall(uint32_t id, Cpu* frame) {
   c.regs.esp = frame->esp;  // pushad stored esp as it was before it ran: at the return address
   c.returnAddress = stack[0];
   std::memcpy(c.args, stack + 1, sizeof c.args);
-  RoutineEffect(id, frame, stack);
-  frame->eax = RoutineResult(static_cast<Routine>(id));
+  if (!RoutineEffect(id, frame, stack)) frame->eax = RoutineResult(static_cast<Routine>(id));
 }
 
 uintptr_t Base() { return reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)); }
 
 uint32_t RoutineOffset(Routine r) { return Routines[r].offset; }
-uint32_t RoutineResult(Routine r) { return 0x5EED0000u + 0x100u * r; }
+uint32_t RoutineResult(Routine r) { return resultOverridden[r] ? resultOverride[r] : 0x5EED0000u + 0x100u * r; }
+void SetRoutineResult(Routine r, uint32_t value) {
+  resultOverride[r] = value;
+  resultOverridden[r] = true;
+}
 uint32_t RoutineArgBytes(Routine r) { return Routines[r].argBytes; }
 const RoutineCall& LastCall(Routine r) { return calls[r]; }
 void ResetCalls() { std::memset(calls, 0, sizeof calls); }
@@ -307,8 +472,30 @@ World& Objects() { return world; }
 void SetPlayerPresent(bool present) { Put(gameMaster, 0x5C, present ? Addr(playerList) : 0u); }
 uintptr_t FallExitAddress() { return reinterpret_cast<uintptr_t>(&CaptureFall); }
 
+uint32_t SayCount() { return static_cast<uint32_t>(sayCount); }
+SayEntry GetSay(uint32_t index) {
+  EnterCriticalSection(&SayLock());
+  SayEntry e = index < static_cast<uint32_t>(sayCount) ? says[index] : SayEntry{};
+  LeaveCriticalSection(&SayLock());
+  return e;
+}
+
+// The harness keeps its state in globals: one run at a time, whichever
+// thread (the game's or the plug-in's worker, through the say routine) asks.
+CRITICAL_SECTION& RunLock() {
+  struct SectionLock {
+    SectionLock() { InitializeCriticalSection(&section); }
+    CRITICAL_SECTION section;
+  };
+  static SectionLock lock;
+  return lock.section;
+}
+
 uint32_t RunPlace(uintptr_t entry, const Cpu& in, Cpu& out) {
-  return RunPlaceAsm(&in, &out, static_cast<uint32_t>(entry));
+  EnterCriticalSection(&RunLock());
+  const uint32_t path = RunPlaceAsm(&in, &out, static_cast<uint32_t>(entry));
+  LeaveCriticalSection(&RunLock());
+  return path;
 }
 
 const PlaceBytes* FindPlace(uint32_t offset) {

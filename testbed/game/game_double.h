@@ -46,6 +46,7 @@ enum Routine : uint32_t {
 };
 uint32_t RoutineOffset(Routine r);
 uint32_t RoutineResult(Routine r);   // what the routine returns in eax
+void SetRoutineResult(Routine r, uint32_t value);
 uint32_t RoutineArgBytes(Routine r); // stack bytes the routine removes itself
 
 // Registers in pushad order, then the flags.
@@ -76,6 +77,7 @@ struct World {
   uint8_t* viewController;
   uint8_t* soundRecord;   // a voice-sound record: +0x2C -> format, rate at +4
   uint8_t* soundFormat;
+  uint8_t* soundManager;  // held at +0x3C67E0: bytes +0x04, +0x18, +0x2A8, IDirectSound* at +0x0C
 };
 World& Objects();
 void SetPlayerPresent(bool present);  // GameMaster +0x5C set or null
@@ -86,5 +88,27 @@ void SetPlayerPresent(bool present);  // GameMaster +0x5C set or null
 // exit, 1 for the branch-taken exit.
 uint32_t RunPlace(uintptr_t entry, const Cpu& in, Cpu& out);
 uintptr_t FallExitAddress();    // where a return into the harness lands
+
+// The say routine (+0x8C2B0) runs the game's code around the loader call
+// (+0x8C369) and the pitch step call (+0x8C6B6), then plays the record's
+// buffer.  Every call leaves one entry here, in call order.
+struct SayEntry {
+  char name[64];
+  uint32_t speaker;
+  uint32_t volume;
+  uint32_t record;          // what the loader call handed back
+  uint32_t buffer;          // the record's IDirectSoundBuffer*, or 0
+  bool gameLoader;          // the game's own loader ran for it
+  bool pitchStep;           // the game's pitch step ran for it
+  uint32_t formatRate;      // the buffer's format
+  uint32_t frequency;       // as the buffer plays (after any SetFrequency)
+  uint32_t bytes;
+  uint32_t peakCount;       // entries of the record's peak array (0 without one)
+  int32_t peakMax;          // greatest magnitude among them
+  const int16_t* pcm;       // a copy of the buffer's 16-bit mono samples, kept for the process
+  DWORD startTick;
+};
+uint32_t SayCount();
+SayEntry GetSay(uint32_t index);
 
 }  // namespace game_double

@@ -6,19 +6,34 @@
 //                         (a game version whose signature differs there)
 //   --prepatched HEX      write a jmp at that place before loading, as another
 //                         program patching the same place would
+//   --scene               after the start event, play the scripted scene
+//                         (needs the worker: pass --wait-log too)
+//   --record FILE         the scene writes what the player heard there (WAV)
+//   --volume N            what the game's volume query answers (default 200)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "game/game_double.h"
+#include "game/scene.h"
 #include "host/host_driver.h"
 
 namespace {
 int argCount;
 char** args;
 
+bool sceneWanted;
+const char* recordPath;
+
 void PrepareGame() {
   game_double::BuildGameImage();
+  uint32_t volume = 200;
+  for (int i = 1; i < argCount; ++i) {
+    if (!strcmp(args[i], "--scene")) sceneWanted = true;
+    if (!strcmp(args[i], "--record") && i + 1 < argCount) recordPath = args[i + 1];
+    if (!strcmp(args[i], "--volume") && i + 1 < argCount) volume = strtoul(args[i + 1], nullptr, 10);
+  }
+  if (sceneWanted) scene::PrepareSound(volume);
   for (int i = 1; i + 1 < argCount; ++i) {
     const uint32_t offset = strtoul(args[i + 1], nullptr, 16);
     if (!strcmp(args[i], "--alter-place")) {
@@ -41,12 +56,15 @@ void ReportPlaces() {
     Report("place.%06X=%s", places[i].offset, hex);
   }
 }
+void RunScene() {
+  if (sceneWanted) scene::Run(recordPath);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
   argCount = argc;
   args = argv;
-  const int rc = RunHost(argc, argv, PrepareGame);
+  const int rc = RunHost(argc, argv, PrepareGame, RunScene);
   ReportPlaces();
   return ExitHost(rc);
 }

@@ -131,7 +131,7 @@ int ExitHost(int code) {
   return code;
 }
 
-int RunHost(int argc, char** argv, void (*beforeLoad)()) {
+int RunHost(int argc, char** argv, void (*beforeLoad)(), void (*afterStart)()) {
   Options o = Parse(argc, argv);
   DeleteFileA(reportPath);
   RedirectMessageBox();
@@ -184,6 +184,7 @@ int RunHost(int argc, char** argv, void (*beforeLoad)()) {
     while (!FileHolds(logPath, o.waitLog) && waited < 60000) { Sleep(50); waited += 50; }
     Report("wait_log=%s", FileHolds(logPath, o.waitLog) ? "found" : "timeout");
   }
+  if (afterStart) afterStart();
   if (o.runConfig) Report("run_config=%u", Export<uint32_t(__stdcall*)(uint32_t)>(p, "ModRunConfigShell")(0));
   if (o.holdMs) Sleep(o.holdMs);
   if (o.exitEvent) Export<uint32_t(__stdcall*)()>(p, "ModEventOnHostExit")();

@@ -15,8 +15,10 @@
 #include <windows.h>
 
 // Runs the whole sequence; `beforeLoad` runs after MLDRLib.dll is in place and
-// before the plug-in is loaded.  Returns the process exit code.
-int RunHost(int argc, char** argv, void (*beforeLoad)() = nullptr);
+// before the plug-in is loaded, `afterStart` after the start event (and the
+// wait for the log, when asked) and before the exit event.  Returns the
+// process exit code.
+int RunHost(int argc, char** argv, void (*beforeLoad)() = nullptr, void (*afterStart)() = nullptr);
 
 // The end of the host program: when the plug-in's loading thread ended inside
 // the load (the plug-in unloaded itself from its attach notification), the

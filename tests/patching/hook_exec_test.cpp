@@ -268,6 +268,27 @@ TEST_F(PatchedPlace, DialogueBeginLoadsTheWordZeroExtended) {
   ExpectSameState(b.patched.out, b.reference.out, EDX);
 }
 
+// The partner becomes the speaker and is held in its talking pose; the player
+// talking to itself leaves everything as it was.
+TEST_F(PatchedPlace, DialogueBeginMakesThePartnerTheSpeaker) {
+  uint8_t* partner = Objects().partnerMobile;
+  uint8_t* player = Objects().playerMobile;
+  const struct { uint8_t* actor; bool becomesPartner; } cases[] = {{player, false}, {partner, true}};
+  for (const auto& c : cases) {
+    DialoguePartner = nullptr;
+    CurrentSpeaker = nullptr;
+    Put(c.actor, 0x36C, uint16_t{0x77});
+    Put(c.actor, 0xDC, uint8_t{0x55});
+    RunBoth(0x12935A, Regs(1, 2, 3, 4, Addr(c.actor)), {});
+    EXPECT_EQ(DialoguePartner, c.becomesPartner ? reinterpret_cast<ActorMobile*>(c.actor) : nullptr);
+    EXPECT_EQ(Addr(CurrentSpeaker), c.becomesPartner ? Addr(Objects().partnerRef) : 0u);
+    EXPECT_EQ(*reinterpret_cast<uint16_t*>(c.actor + 0x36C), c.becomesPartner ? 4 : 0x77);
+    EXPECT_EQ(c.actor[0xDC], c.becomesPartner ? 0 : 0x55);
+  }
+  DialoguePartner = nullptr;
+  CurrentSpeaker = nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // View mode (6): in the menu phase the field of view survives the switch.
 

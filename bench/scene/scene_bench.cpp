@@ -1,0 +1,211 @@
+// What a spoken dialogue line costs, in the game double with the plug-in's
+// code linked in and the SAPI stand-in as the voice.  Run by hand under Wine;
+// prints figures, asserts nothing.
+//
+//   scripts/wine-run build/run/bench/scene_bench.exe [--espeak] [lines]
+//
+//   - the game's thread: one line through the dialogue routine's call site
+//     (the game passes it twice), hooked against the game's own bytes;
+//   - ProcessVoiceFile (the hooked loader) per second of rendered audio;
+//   - latency from the dialogue call site to the game's say routine, with the
+//     worker running as in the game.
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "game/game_double.h"
+#include "plugin/frame/plugin_state.h"
+#include "plugin/frame/settings.h"
+#include "plugin/game/game_state.h"
+#include "plugin/patching/hook_catalogue.h"
+#include "plugin/speech/speak_loop.h"
+#include "plugin/speech/voice_channel.h"
+#include "plugin/speech/voice_file.h"
+#include "plugin/speech/voice_file_name.h"
+#include "sapi_standin_control.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+template <typename T>
+void Put(uint8_t* object, uint32_t offset, T value) {
+  std::memcpy(object + offset, &value, sizeof value);
+}
+
+const char Line[] = "Welcome to Balmora, outlander. Mind the guards, they do not like strangers.";
+
+// The partner of the double: a Dark Elf woman speaking for herself.
+void MakePartner() {
+  static uint8_t record[0x80], data[0xC0], race[0x40];
+  static const char name[] = "Dralasa Nerethi";
+  uint8_t* ref = game_double::Objects().partnerRef;
+  Put(record, 0x18, Addr(ref));
+  Put(record, 0x6C, Addr(data));
+  Put(data, 0x34, 1u);
+  Put(data, 0x70, Addr(name));
+  Put(data, 0x2C, Addr(name));
+  std::strcpy(reinterpret_cast<char*>(race + 0x10), "Dark Elf");
+  Put(data, 0xB0, Addr(race));
+  Put(ref, 0x28, Addr(record));
+}
+
+alignas(16) uint32_t gameStack[4096];
+void DialogueText(const char* text) {
+  uint32_t* s = &gameStack[2048];
+  const uint32_t frame[] = {1, Addr(game_double::Objects().partnerMobile), 3, 4, 5, Addr(text), 0xED1, 0xE51,
+                            static_cast<uint32_t>(game_double::FallExitAddress())};
+  std::memcpy(s, frame, sizeof frame);
+  game_double::Cpu in{}, out{};
+  in.eflags = 0x202;
+  in.esp = Addr(s);
+  game_double::RunPlace(game_double::Base() + 0x00BE32, in, out);
+}
+
+// A thread that takes the speak requests and drops them, so that the game's
+// side can be timed alone.
+DWORD WINAPI DrainRequests(void*) {
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0)
+    if (m.message == WM_SPEAK_REQUEST && m.lParam) HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(m.lParam));
+  return 0;
+}
+DWORD WINAPI Worker(void*) {
+  SetUpVoices();
+  RunSpeakLoop();
+  return 0;
+}
+DWORD StartThread(LPTHREAD_START_ROUTINE body) {
+  DWORD id;
+  CloseHandle(CreateThread(nullptr, 0, body, nullptr, 0, &id));
+  while (!PostThreadMessageA(id, WM_USER + 1, 0, 0)) Sleep(5);  // its queue exists
+  return id;
+}
+
+void BenchGameThread(int lines) {
+  WorkerThreadId = StartThread(DrainRequests);
+  const game_double::PlaceBytes* place = game_double::FindPlace(0x00BE32);
+  uint8_t patched[16];
+  std::memcpy(patched, game_double::At(0x00BE32), place->size);
+  double perLine[2];
+  for (int hooked = 0; hooked < 2; ++hooked) {
+    game_double::PokeImage(0x00BE32, hooked ? patched : place->bytes, place->size);
+    for (int i = 0; i < lines / 10; ++i) DialogueText(Line);
+    const double start = Now();
+    for (int i = 0; i < lines; ++i) {
+      DialogueText(Line);
+      DialogueText(Line);
+    }
+    perLine[hooked] = (Now() - start) * 1e6 / lines;
+  }
+  std::printf("game thread, one %zu-char line (two passes): game's bytes %.2f us, hooked %.2f us, "
+              "CaptureDialogueText adds %.2f us\n",
+              std::strlen(Line), perLine[0], perLine[1], perLine[1] - perLine[0]);
+  PostThreadMessageA(WorkerThreadId, WM_QUIT, 0, 0);
+}
+
+void BenchProcessVoiceFile(int rounds) {
+  VoiceChannel& channel = VoiceFemaleDlg;
+  channel.voice.Init(MemoryStream, 0);
+  channel.voice.SetAudioFormat(AudioFormat44kHz16BitMono);
+  channel.voice.SetConfig("");
+  channel.voice.SelectVoice(channel.voiceName);
+  channel.speaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
+  char name[VoiceFileNameSize];
+  MakeVoiceFileName(&channel, name);
+  double seconds = 0, audio = 0;
+  for (int i = 0; i < rounds; ++i) {
+    channel.voice.Speak(Line);
+    const double start = Now();
+    void* record = ProcessVoiceFile(game_double::Objects().soundManager, nullptr, name, 0);
+    seconds += Now() - start;
+    if (!record) {
+      std::printf("ProcessVoiceFile: no record\n");
+      return;
+    }
+    const uint32_t bytes = *reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(record) + 0x1C + 8);
+    audio += bytes / 88200.0;
+  }
+  std::printf("ProcessVoiceFile: %d x %.2f s of audio, %.3f ms per call = %.3f ms per audio second\n", rounds,
+              audio / rounds, seconds * 1000 / rounds, seconds * 1000 / audio);
+  channel.voice.Release();
+}
+
+void BenchLatency(int lines) {
+  WorkerThreadId = StartThread(Worker);
+  Sleep(500);
+  double total = 0, worst = 0, first = 0;
+  for (int i = 0; i < lines; ++i) {
+    const uint32_t before = game_double::SayCount();
+    CurrentSpeaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
+    const double start = Now();
+    DialogueText(Line);
+    DialogueText(Line);
+    while (game_double::SayCount() == before && Now() - start < 60) Sleep(1);
+    const double t = (Now() - start) * 1000;
+    if (i == 0) first = t;
+    total += t;
+    if (t > worst) worst = t;
+    Sleep(1200);  // the worker's round after a line ends before the next comes
+  }
+  std::printf("dialogue call site -> say routine: first %.1f ms, mean %.1f ms, worst %.1f ms over %d lines\n", first,
+              total / lines, worst, lines);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool espeak = false;
+  int lines = 2000;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--espeak")) espeak = true;
+    else lines = std::atoi(argv[i]);
+  }
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string dir = self;
+  dir.resize(dir.find_last_of('\\') + 1);
+  if (!sapistandin::Register(dir + "..\\" + sapistandin::DllName)) {
+    std::printf("cannot register the SAPI stand-in\n");
+    return 1;
+  }
+  sapistandin::SetVoices({espeak ? "Quorrim Bench=espeak:gmw/en+f3" : "Quorrim Bench"});
+
+  game_double::BuildGameImage();
+  GameBase = game_double::Base();
+  GameMasterHolder = GameBase + 0x3C67DC;
+  Settings = PluginDefaults();
+  Settings.VoiceFxByRace = 1;
+  Settings.VPBaseFemale = 2000;
+  InstallHooks();
+  MakePartner();
+  for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg}) {
+    c->enabled = 1;
+    c->autoSpeak = 1;
+    std::strcpy(c->voiceName, "Quorrim Bench");
+  }
+  IDirectSound8* sound = nullptr;
+  if (FAILED(DirectSoundCreate8(nullptr, &sound, nullptr)) ||
+      FAILED(sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY))) {
+    std::printf("no DirectSound\n");
+    return 1;
+  }
+  Put(game_double::Objects().soundManager, 0x0C, Addr(sound));
+  game_double::SetRoutineResult(game_double::VoiceVolumeQuery, 200);
+  std::printf("voice: %s\n", espeak ? "espeak-ng gmw/en+f3 through the stand-in" : "the stand-in's own synthesizer");
+
+  BenchGameThread(lines);
+  BenchProcessVoiceFile(20);
+  BenchLatency(espeak ? 3 : 5);
+  return 0;
+}

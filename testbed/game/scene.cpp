@@ -1,0 +1,278 @@
+#include "game/scene.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "game/game_double.h"
+#include "host/host_driver.h"
+#include "sapi_standin_control.h"
+
+namespace scene {
+namespace {
+
+using game_double::At;
+using game_double::Base;
+using game_double::Cpu;
+
+uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+template <typename T>
+void Put(uint8_t* object, uint32_t offset, T value) {
+  std::memcpy(object + offset, &value, sizeof value);
+}
+uint8_t* Block(uint32_t bytes) {
+  return static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes));
+}
+
+struct Actor {
+  const char* name;
+  const char* id;    // the second text the game hands the plug-in
+  const char* race;  // null for a creature
+  bool female;
+  bool creature;
+  uint8_t* mobile;
+  uint8_t* ref;
+};
+
+// The actor's record, data and race as the game keeps them; `mobile` and
+// `ref` may be the double's own (the player's).
+void Build(Actor& a, float x) {
+  if (!a.mobile) a.mobile = Block(0x600);
+  if (!a.ref) {
+    a.ref = Block(0x80);
+    std::memcpy(a.ref, game_double::Objects().playerRef, 4);  // the references' table
+  }
+  uint8_t* record = Block(0x80);
+  uint8_t* data = Block(0xC0);
+  uint8_t* height = Block(0x20);
+  Put(height, 0x14, 128.0f);
+  Put(record, 0x04, a.creature ? 0x41455243u : 0x5F43504Eu);  // "CREA" / "NPC_"
+  Put(record, 0x18, Addr(a.ref));
+  Put(record, 0x28, Addr(height));
+  Put(record, 0x6C, Addr(data));
+  Put(data, 0x2C, Addr(a.id));
+  Put(data, 0x34, a.female ? 1u : 0u);
+  Put(data, 0x70, Addr(a.name));
+  if (a.race) {
+    uint8_t* race = Block(0x40);
+    lstrcpynA(reinterpret_cast<char*>(race + 0x10), a.race, 0x30);
+    Put(data, 0xB0, Addr(race));
+  }
+  Put(a.ref, 0x28, Addr(record));
+  Put(a.ref, 0x38, x);
+  Put(a.ref, 0x3C, 64.0f);
+  Put(a.ref, 0x40, 0.0f);
+  Put(a.mobile, 0x14, Addr(a.ref));
+}
+
+Actor player{"Indoril Veth", "player", "Imperial", false, false, nullptr, nullptr};
+Actor cast[] = {
+    {"Dralasa Nerethi", "dralasa nerethi", "Dark Elf", true, false, nullptr, nullptr},
+    {"Gharz gro-Shagdul", "gharz gro-shagdul", "Orc", false, false, nullptr, nullptr},
+    {"Mudcrab", "mudcrab", nullptr, false, true, nullptr, nullptr},
+};
+const char* const Lines[] = {
+    "Welcome to Balmora, outlander. Mind the guards, they do not like strangers.",
+    "Strength is the only thing an orc respects. Show me yours.",
+    "Click, click. The sand is warm and the water is cold.",
+};
+const char JournalEntry[] = "I met a Dark Elf named Dralasa Nerethi in Balmora.";
+const char ToneFile[] = "Vo\\scene\\tone.wav";
+
+const char* SpeakerName(uint32_t ref) {
+  if (ref == Addr(player.ref)) return player.name;
+  for (const Actor& a : cast)
+    if (Addr(a.ref) == ref) return a.name;
+  return "?";
+}
+
+alignas(16) uint32_t gameStack[4096];
+uint8_t dialogueObject[0x100];
+
+// The dialogue-begin place with the partner in esi.
+void BeginDialogue(const Actor& partner) {
+  Cpu in{}, out{};
+  in.eflags = 0x202;
+  in.esi = Addr(partner.mobile);
+  in.esp = Addr(&gameStack[2048]);
+  game_double::RunPlace(Base() + 0x12935A, in, out);
+}
+
+// The call of the dialogue routine (six arguments, owner second, text sixth)
+// and the game's `pop edi; pop esi; ret 0x2C` after it.
+void DialogueText(const Actor& owner, const char* text) {
+  std::memset(gameStack, 0, sizeof gameStack);
+  uint32_t* s = &gameStack[2048];
+  const uint32_t frame[] = {1, Addr(owner.mobile), 3, 4, 5, Addr(text), 0xED1, 0xE51,
+                            static_cast<uint32_t>(game_double::FallExitAddress())};
+  std::memcpy(s, frame, sizeof frame);
+  Cpu in{}, out{};
+  in.eflags = 0x202;
+  in.ecx = Addr(dialogueObject);
+  in.esp = Addr(s);
+  game_double::RunPlace(Base() + 0x00BE32, in, out);
+}
+
+bool WaitForSay(uint32_t count, DWORD timeoutMs) {
+  for (DWORD start = GetTickCount(); game_double::SayCount() < count;) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// Until the buffer stopped, or a little longer than it lasts.
+void WaitPlayed(const game_double::SayEntry& e) {
+  auto* buffer = reinterpret_cast<IDirectSoundBuffer*>(e.buffer);
+  if (!buffer || !e.frequency) return;
+  const DWORD lasts = static_cast<DWORD>(uint64_t{e.bytes} / 2 * 1000 / e.frequency);
+  for (;;) {
+    DWORD status = 0;
+    if (FAILED(buffer->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING)) return;
+    if (GetTickCount() - e.startTick > lasts + 3000) return;
+    Sleep(20);
+  }
+}
+
+void ReportSay(uint32_t index) {
+  const game_double::SayEntry e = game_double::GetSay(index);
+  Report("say.%u.file=%s", index, e.name);
+  Report("say.%u.speaker=%s", index, SpeakerName(e.speaker));
+  Report("say.%u.volume=%u", index, e.volume);
+  Report("say.%u.loader=%s", index, e.gameLoader ? "game" : "plugin");
+  Report("say.%u.pitch_step=%d", index, e.pitchStep ? 1 : 0);
+  Report("say.%u.played=%d", index, e.buffer ? 1 : 0);
+  Report("say.%u.format_rate=%u", index, e.formatRate);
+  Report("say.%u.frequency=%u", index, e.frequency);
+  Report("say.%u.bytes=%u", index, e.bytes);
+  Report("say.%u.peaks=%u", index, e.peakCount);
+  Report("say.%u.peak_max=%d", index, e.peakMax);
+}
+
+// A short tone the game has as one of its own voice files.
+void WriteToneFile() {
+  CreateDirectoryA("Sound", nullptr);
+  CreateDirectoryA("Sound\\Vo", nullptr);
+  CreateDirectoryA("Sound\\Vo\\scene", nullptr);
+  constexpr uint32_t Rate = 22050, Samples = Rate * 6 / 10;
+  std::vector<int16_t> pcm(Samples);
+  for (uint32_t i = 0; i < Samples; ++i)
+    pcm[i] = static_cast<int16_t>(6000 * std::sin(2 * 3.14159265358979 * 440.0 * i / Rate));
+  std::vector<uint8_t> wav;
+  auto add = [&](const void* p, size_t n) { wav.insert(wav.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n); };
+  const uint32_t dataBytes = Samples * 2, riffBytes = 36 + dataBytes, fmtBytes = 16;
+  WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, Rate, Rate * 2, 2, 16, 0};
+  add("RIFF", 4); add(&riffBytes, 4); add("WAVEfmt ", 8); add(&fmtBytes, 4); add(&f, 16);
+  add("data", 4); add(&dataBytes, 4); add(pcm.data(), dataBytes);
+  char path[MAX_PATH];
+  wsprintfA(path, "Sound\\%s", ToneFile);
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written;
+  WriteFile(h, wav.data(), static_cast<DWORD>(wav.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+// What the player heard: every played buffer at the frequency it played at,
+// resampled to 44 100 Hz and laid where it started, summed.
+void WriteRecording(const char* path, DWORD sceneStart) {
+  constexpr uint32_t Rate = 44100;
+  std::vector<int32_t> mix;
+  for (uint32_t i = 0; i < game_double::SayCount(); ++i) {
+    const game_double::SayEntry e = game_double::GetSay(i);
+    if (!e.pcm || !e.frequency) continue;
+    const size_t at = static_cast<size_t>(uint64_t{e.startTick - sceneStart} * Rate / 1000);
+    const uint32_t samples = e.bytes / 2;
+    const size_t out = static_cast<size_t>(uint64_t{samples} * Rate / e.frequency);
+    if (mix.size() < at + out) mix.resize(at + out);
+    for (size_t j = 0; j < out; ++j) {
+      const double src = static_cast<double>(j) * e.frequency / Rate;
+      const size_t k = static_cast<size_t>(src);
+      const double frac = src - k;
+      const double a = e.pcm[k], b = k + 1 < samples ? e.pcm[k + 1] : 0;
+      mix[at + j] += static_cast<int32_t>(a + (b - a) * frac);
+    }
+  }
+  mix.resize(mix.size() + Rate / 2);
+  std::vector<int16_t> pcm(mix.size());
+  double sum = 0;
+  for (size_t i = 0; i < mix.size(); ++i) {
+    pcm[i] = static_cast<int16_t>(mix[i] > 32767 ? 32767 : mix[i] < -32768 ? -32768 : mix[i]);
+    sum += double(pcm[i]) * pcm[i];
+  }
+  const uint32_t dataBytes = static_cast<uint32_t>(pcm.size() * 2), riffBytes = 36 + dataBytes, fmtBytes = 16;
+  WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, Rate, Rate * 2, 2, 16, 0};
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD w;
+  WriteFile(h, "RIFF", 4, &w, nullptr); WriteFile(h, &riffBytes, 4, &w, nullptr);
+  WriteFile(h, "WAVEfmt ", 8, &w, nullptr); WriteFile(h, &fmtBytes, 4, &w, nullptr);
+  WriteFile(h, &f, 16, &w, nullptr); WriteFile(h, "data", 4, &w, nullptr);
+  WriteFile(h, &dataBytes, 4, &w, nullptr); WriteFile(h, pcm.data(), dataBytes, &w, nullptr);
+  CloseHandle(h);
+  Report("recording.file=%s", path);
+  Report("recording.ms=%u", static_cast<uint32_t>(uint64_t{pcm.size()} * 1000 / Rate));
+  Report("recording.rms=%d", static_cast<int>(std::sqrt(sum / (pcm.empty() ? 1 : pcm.size()))));
+}
+
+}  // namespace
+
+void PrepareSound(uint32_t volume) {
+  game_double::SetRoutineResult(game_double::VoiceVolumeQuery, volume);
+  uint8_t* manager = game_double::Objects().soundManager;
+  manager[0x04] = 0;  // buffers placed at once
+  manager[0x18] = 1;  // 2D sound
+  manager[0x2A8] = 0; // voices on
+  IDirectSound8* sound = nullptr;
+  const bool made = SUCCEEDED(DirectSoundCreate8(nullptr, &sound, nullptr)) && sound &&
+                    SUCCEEDED(sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY));
+  Report("scene.directsound=%s", made ? "ok" : "failed");
+  Put(manager, 0x0C, made ? Addr(sound) : 0u);
+}
+
+void Run(const char* recordPath) {
+  const DWORD sceneStart = GetTickCount();
+  player.mobile = game_double::Objects().playerMobile;
+  player.ref = game_double::Objects().playerRef;
+  Build(player, 0.0f);
+  float x = 100.0f;
+  for (Actor& a : cast) Build(a, x += 50.0f);
+
+  constexpr DWORD LineTimeoutMs = 90000;
+  uint32_t says = game_double::SayCount();
+  for (size_t i = 0; i < sizeof cast / sizeof cast[0]; ++i) {
+    BeginDialogue(cast[i]);
+    DialogueText(cast[i], Lines[i]);  // the game passes each line twice
+    DialogueText(cast[i], Lines[i]);
+    const bool said = WaitForSay(says + 1, LineTimeoutMs);
+    Report("line.%u.speaker=%s", static_cast<unsigned>(i), cast[i].name);
+    Report("line.%u.said=%d", static_cast<unsigned>(i), said ? 1 : 0);
+    if (!said) continue;
+    Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+    WaitPlayed(game_double::GetSay(says));
+    ReportSay(says);
+    says = game_double::SayCount();
+  }
+
+  DialogueText(player, JournalEntry);
+  DialogueText(player, JournalEntry);
+  WaitForSay(says + 1, 2000);
+  Report("journal.says=%u", game_double::SayCount() - says);
+  says = game_double::SayCount();
+
+  // One of the game's own voice files, said as the game says it.
+  WriteToneFile();
+  using SayFn = void(__thiscall*)(void*, const char*, uint32_t, uint32_t, uint32_t);
+  reinterpret_cast<SayFn>(Base() + 0x08C2B0)(game_double::Objects().soundManager, ToneFile, Addr(cast[0].ref), 0,
+                                             200);
+  WaitPlayed(game_double::GetSay(says));
+  ReportSay(says);
+
+  Report("say.count=%u", game_double::SayCount());
+  if (recordPath) WriteRecording(recordPath, sceneStart);
+  Report("scene.done=1");
+}
+
+}  // namespace scene

@@ -1,0 +1,158 @@
+// The scripted scene in the game double with the real plug-in: dialogue lines
+// go from the dialogue routine's call site through the worker and the SAPI
+// stand-in to the game's say routine, and come back as DirectSound buffers at
+// the speaker's pitch.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "speech/speech_test_support.h"
+#include "support/test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new speechtest::StandInEnvironment);
+
+// Pitch offsets chosen so that every sum is distinct: a missing or doubled
+// term shows in the frequency.
+const char Settings[] =
+    "[BaseConfig]\r\nVoiceFxByRace=%d\r\nVPBaseMale=-300\r\nVPBaseFemale=2000\r\nVPBaseCreature=700\r\n"
+    "[RaceConfig]\r\nVPDarkElf=1000\r\nVPOrc=-4000\r\n"
+    "[LirraDlg]\r\nVoiceEnable=1\r\nAutoSpeak=1\r\nVoiceMaleName=Quorrim Male\r\n"
+    "VoiceFemaleName=Quorrim Female\r\nVoiceCreatureName=Quorrim Creature\r\n";
+
+struct Scene {
+  explicit Scene(int voiceFxByRace) : dir("scene-fx" + std::to_string(voiceFxByRace)) {
+    for (const char* f : {"Morrowind.exe", "Vandrel.dll", "MLDRLib.dll"}) dir.CopyFromRuntime(f);
+    char settings[1024];
+    snprintf(settings, sizeof settings, Settings, voiceFxByRace);
+    dir.Write("LirraCfg.ini", settings);
+    sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"});
+    exitCode = RunProgram("\"" + (dir / "Morrowind.exe") + "\" --report \"" + (dir / "report.txt") +
+                              "\" --wait-log \"WRKTHREAD::Entering message loop.\" --scene --volume 180",
+                          dir.path(), 600000);
+    report = ReadFile(dir / "report.txt");
+    log = LogValues(dir / "ModuleLoader.log");
+  }
+  std::string Say(int index, const std::string& field) const {
+    return ReportValue(report, "say." + std::to_string(index) + "." + field);
+  }
+  ScratchDir dir;
+  int exitCode;
+  std::string report;
+  std::vector<std::string> log;
+};
+
+// One run per setting of VoiceFxByRace for the whole program: a run takes
+// seconds of real playback.
+Scene& RunWith(int voiceFxByRace) {
+  static std::unique_ptr<Scene> scenes[2];
+  if (!scenes[voiceFxByRace]) scenes[voiceFxByRace] = std::make_unique<Scene>(voiceFxByRace);
+  return *scenes[voiceFxByRace];
+}
+
+struct Line {
+  const char* speaker;
+  const char* detected;  // the classification line of the log
+  const char* voice;     // the stand-in voice of the speaker's channel
+  const char* text;
+};
+const Line Lines[] = {
+    {"Dralasa Nerethi", "MORROWIND::Detected a Female NPC: Dralasa Nerethi, [ dralasa nerethi ]", "Quorrim Female",
+     "Welcome to Balmora, outlander. Mind the guards, they do not like strangers."},
+    {"Gharz gro-Shagdul", "MORROWIND::Detected a Male NPC: Gharz gro-Shagdul, [ gharz gro-shagdul ]", "Quorrim Male",
+     "Strength is the only thing an orc respects. Show me yours."},
+    {"Mudcrab", "MORROWIND::Detected a Creature: Mudcrab, [ mudcrab ]", "Quorrim Creature",
+     "Click, click. The sand is warm and the water is cold."},
+};
+
+TEST(Scene, RunsToTheEndWithDirectSound) {
+  const Scene& s = RunWith(1);
+  EXPECT_EQ(s.exitCode, 0);
+  EXPECT_EQ(ReportValue(s.report, "load"), "ok");
+  EXPECT_EQ(ReportValue(s.report, "scene.directsound"), "ok");
+  EXPECT_EQ(ReportValue(s.report, "scene.done"), "1");
+}
+
+// Each line once in the log, in the order the game passed them, classified;
+// the second pass of each line and the journal entry are not spoken.
+TEST(Scene, LogShowsEachLineOnceClassified) {
+  const Scene& s = RunWith(1);
+  std::vector<std::string> dialogue;
+  for (const std::string& l : s.log)
+    if (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0) dialogue.push_back(l);
+  std::vector<std::string> expected;
+  for (const Line& l : Lines) {
+    expected.push_back("MORROWIND::Preparing a dialogue text.");
+    expected.push_back(l.detected);
+    expected.push_back(std::string("EVENT::Trying to speak: ") + l.text);
+  }
+  EXPECT_EQ(dialogue, expected);
+}
+
+TEST(Scene, EachLineReachesTheSayRoutineOnceAsItsSpeaker) {
+  const Scene& s = RunWith(1);
+  ASSERT_EQ(ReportValue(s.report, "say.count"), "4");  // three lines and the game's own file
+  std::vector<std::string> files;
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(Lines[i].speaker);
+    EXPECT_EQ(s.Say(i, "speaker"), Lines[i].speaker);
+    EXPECT_EQ(s.Say(i, "voice"), Lines[i].voice);
+    const std::string file = s.Say(i, "file");
+    EXPECT_EQ(file.size(), 12u);
+    EXPECT_EQ(file.substr(0, 4), "VTTS");
+    files.push_back(file);
+    EXPECT_EQ(s.Say(i, "volume"), "180");
+    EXPECT_EQ(s.Say(i, "loader"), "plugin");
+    EXPECT_EQ(s.Say(i, "played"), "1");
+    EXPECT_EQ(s.Say(i, "format_rate"), "44100");
+    const unsigned long bytes = std::stoul(s.Say(i, "bytes"));
+    EXPECT_GT(bytes, 44100u);
+    EXPECT_EQ(std::stoul(s.Say(i, "peaks")), bytes / 2304);
+    EXPECT_GT(std::stol(s.Say(i, "peak_max")), 0);
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(std::unique(files.begin(), files.end()), files.end()) << "one channel per kind of speaker";
+  EXPECT_EQ(ReportValue(s.report, "journal.says"), "0");
+}
+
+// The buffer plays at 44 100 Hz moved by the speaker's offsets; with the
+// race effects on, the game's pitch step is kept away from the plug-in's
+// buffers, with them off it runs as for any voice.
+TEST(Scene, BufferFrequencyCarriesSexRaceAndCreatureOffsets) {
+  const struct {
+    int voiceFxByRace;
+    const char* frequencies[3];
+    const char* pitchStep;
+  } cases[] = {
+      {1, {"47100", "39800", "44800"}, "0"},
+      {0, {"46100", "43800", "44800"}, "1"},
+  };
+  for (const auto& c : cases) {
+    const Scene& s = RunWith(c.voiceFxByRace);
+    for (int i = 0; i < 3; ++i) {
+      SCOPED_TRACE(testing::Message() << "VoiceFxByRace=" << c.voiceFxByRace << " " << Lines[i].speaker);
+      EXPECT_EQ(s.Say(i, "frequency"), c.frequencies[i]);
+      EXPECT_EQ(s.Say(i, "pitch_step"), c.pitchStep);
+    }
+  }
+}
+
+// A voice file of the game's own goes through the game's loader and pitch
+// step and plays at its own rate.
+TEST(Scene, OrdinaryVoiceFileGoesThroughTheGamesLoader) {
+  const Scene& s = RunWith(1);
+  EXPECT_EQ(s.Say(3, "file"), "Vo\\scene\\tone.wav");
+  EXPECT_EQ(s.Say(3, "loader"), "game");
+  EXPECT_EQ(s.Say(3, "pitch_step"), "1");
+  EXPECT_EQ(s.Say(3, "played"), "1");
+  EXPECT_EQ(s.Say(3, "format_rate"), "22050");
+  EXPECT_EQ(s.Say(3, "frequency"), "22050");
+}
+
+}  // namespace
