@@ -14,15 +14,10 @@
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_state.h"
 #include "plugin/patching/hook_catalogue.h"
+#include "bench_clock.h"
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Saved {
   uint8_t bytes[16];

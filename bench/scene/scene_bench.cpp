@@ -28,15 +28,10 @@
 #include "plugin/speech/voice_file.h"
 #include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
+#include "bench_clock.h"
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 template <typename T>
 void Put(uint8_t* object, uint32_t offset, T value) {

@@ -10,15 +10,10 @@
 #include "plugin/speech/text_filter.h"
 #include "sapi_standin_control.h"
 #include "speech/speech_voice.h"
+#include "bench_clock.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / f.QuadPart;
-}
 
 void BenchFilter() {
   const std::string line = "@Vivec# is a <font color=\"red\">god</font>,\r\nor so they say.<BR>";
