@@ -154,7 +154,7 @@ int32_t SpeechVoice::Speak(const char* text) {
   MultiByteToWideChar(CP_ACP, 0, text, -1, buffer + used, static_cast<int>(bytes / 2) - used - 1);
   BSTR speech = SysAllocString(buffer);
 
-  // The value 1 (not VARIANT_TRUE) is what the description prescribes; the
+  // The value 1 (not VARIANT_TRUE) is what the plug-in has always passed; the
   // stream keeps the format SetAudioFormat gave it either way.
   const VARIANT_BOOL allowFormatChange = 1;
   LONG streamNumber = 0;
