@@ -56,7 +56,7 @@ constexpr PluginSettings PluginDefaults() {
       .VPBaseMale = 0,
       .VPBaseFemale = 0,
       .VPBaseCreature = 0,
-      .MPause = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+      .MPause = {1, 1, 1, 1, 0, 1, 1, 1, 1, 1},  // the dialogue menu lets the world run
       .MKeepAi = {},
       .RacePitch = {},
       .ConfigAppName = "Sethrim.exe",

@@ -46,7 +46,8 @@ TEST(Settings, NoFileGivesThePluginDefaults) {
   EXPECT_EQ(Settings.SmoothZooming, 1);
   EXPECT_STREQ(Settings.ConfigAppName, "Sethrim.exe");
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(Settings.MPause[i], 1) << i;
+    // Every menu freezes the world as the game does, except dialogue.
+    EXPECT_EQ(Settings.MPause[i], i == MenuDialogue ? 0 : 1) << i;
     EXPECT_EQ(Settings.MKeepAi[i], 0) << i;
     EXPECT_EQ(Settings.RacePitch[i], 0) << i;
   }
