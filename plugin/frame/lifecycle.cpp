@@ -19,6 +19,7 @@ char LogFilePath[256];
 char* CapturedText;
 HANDLE WorkerThread;
 DWORD WorkerThreadId;
+bool Started;  // attach went through (loader mode or a running worker)
 
 VoiceChannel VoiceMaleDlg;
 VoiceChannel VoiceFemaleDlg;
@@ -88,6 +89,14 @@ BOOL RefuseToStart() {
   UndoHooks();
   return FALSE;
 }
+
+// No worker, so no plug-in: the hooks go too, since a FALSE from attach
+// unmaps the library and a hook left behind would jump into nothing.
+BOOL FailedWorkerStart() {
+  LOG_LINE("DLLMAIN::Failed to create worker thread!");
+  UndoHooks();
+  return FALSE;
+}
 }  // namespace
 
 const char* VersionMessageText(int langIndex) {
@@ -129,23 +138,23 @@ BOOL AttachPlugin(HINSTANCE instance) {
   ReadSettings(settings_file::FileName);
   LOG_LINE("DLLMAIN::Main EXE module loaded at %08X.", static_cast<unsigned>(GameBase));
 
-  if (GetProcAddress(GetModuleHandleA(nullptr), "IsModuleLoader")) return TRUE;  // the loader's own program
+  if (GetProcAddress(GetModuleHandleA(nullptr), "IsModuleLoader")) {  // the loader's own program
+    Started = true;
+    return TRUE;
+  }
 
   LOG_LINE("Starting %s...", ProductName);
   if (InstallHooks() != 0) return RefuseToStart();
 
-  if (!TakeWorkerReference()) {
-    LOG_LINE("DLLMAIN::Failed to create worker thread!");
-    return FALSE;
-  }
+  if (!TakeWorkerReference()) return FailedWorkerStart();
   WorkerThread = CreateThread(nullptr, 0, WorkerThreadProc, nullptr, CREATE_SUSPENDED, &WorkerThreadId);
   if (WorkerThread == nullptr) {
     FreeLibrary(PluginInstance);
-    LOG_LINE("DLLMAIN::Failed to create worker thread!");
-    return FALSE;
+    return FailedWorkerStart();
   }
   LOG_LINE("DLLMAIN::Worker thread are created successfully.");
   ResumeThread(WorkerThread);
+  Started = true;
   return TRUE;
 }
 
@@ -167,6 +176,9 @@ void ReleaseVoicesFromHost() {
 }
 
 void DetachPlugin(bool processTerminating) {
+  // The C runtime also calls the entry with DETACH after a refused attach:
+  // nothing was started then, so there is nothing to say or release.
+  if (!Started) return;
   LOG_LINE("Unloading...");
   // At process exit the system reclaims everything, and the other threads are
   // already gone, possibly in the middle of a COM call: touch nothing.

@@ -2,6 +2,7 @@
 // every place afterwards, and the refusal when a place is not the game's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -183,6 +184,8 @@ TEST(Install, DifferingSignatureRefusesAfterTryingEverything) {
   EXPECT_EQ(ReportValue(game.report, "load"), "failed");
   EXPECT_EQ(ReportValue(game.report, "plugin.loaded"), "0");
   EXPECT_EQ(ReportValue(game.report, "threads.added"), "0");
+  // The runtime's DETACH after the refusal finds nothing started to unload.
+  EXPECT_EQ(std::count(game.log.begin(), game.log.end(), "Unloading..."), 0);
 }
 
 // A place another program patched first is not written over; the message
