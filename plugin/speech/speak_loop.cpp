@@ -46,9 +46,9 @@ const char* TextOf(VoiceChannel* channel, const SpeakRequest* request) {
   return request ? request->text : channel->text;
 }
 
-// The speaker goes back into the channel just before the line is rendered,
-// so that playback (which reads the channel) sees this request's
-// speaker and not that of a later request for the same channel.
+// The request's speaker goes into the channel just before the line is
+// rendered.  Only this thread writes that field, so playback (which reads
+// the channel) sees this request's speaker, not a later request's.
 //
 // A line that brings a pitch of its own is rendered with it in the voice's
 // configuration; the next line without one goes back to the channel's own.
@@ -141,6 +141,11 @@ void RunSpeakLoop() {
   PeekMessageA(&msg, nullptr, 0, 0xFFFFFFFF, PM_REMOVE);  // makes the queue
   msg = MSG{};
   for (;;) {
+    // The host's exit event asked for the voices: released here, between
+    // two rounds, never under a running Speak.  Checked before each wait, so
+    // a request made before this thread had its queue (its wake-up message
+    // then went nowhere) is not left waiting for some later message.
+    if (InterlockedExchange(&releaseRequested, 0)) ReleaseVoices();
     // Only ids 0x400 to 0x409 are taken; 0x401 to 0x408 have no effect.
     if (speechActive)
       PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT, PM_REMOVE);
@@ -161,9 +166,6 @@ void RunSpeakLoop() {
       }
     }
     msg = MSG{};
-    // The host's exit event asked for the voices: released here, between
-    // two rounds, never under a running Speak.
-    if (InterlockedExchange(&releaseRequested, 0)) ReleaseVoices();
   }
   Forget(pendingRequest);
   pendingChannel = nullptr;

@@ -4,11 +4,14 @@
 // The request carries its own copy of the speaker and of the filtered text,
 // so the worker speaks each request with exactly what its poster gave it,
 // even when the same channel is refilled before the worker gets there (a
-// poster never frees a text the worker is reading).  The documented
-// interface still holds: the message is WM_SPEAK_REQUEST with wParam = the
-// channel, and the channel's speaker and text fields are filled as before;
-// lParam points to the copy (0 from a poster that only fills the channel,
-// whose fields the worker then reads).
+// poster never frees a text the worker is reading).  The message is
+// WM_SPEAK_REQUEST with wParam = the channel and lParam = the copy.
+//
+// The channel's text is refilled by the poster; its speaker field belongs to
+// the worker, which sets it from the request just before the line is
+// rendered and reads it while the game plays the line.  A poster writing it
+// could hand a line that is still being rendered to another actor.  (A
+// request posted with lParam 0 is spoken from the channel's own fields.)
 #pragma once
 #include <cstdint>
 
@@ -26,10 +29,11 @@ struct SpeakRequest {
 // The line is rendered with the channel's configuration as it stands.
 inline constexpr int32_t KeepVoicePitch = INT32_MIN;
 
-// Any thread.  Filters rawText into the channel (SetChannelText), stores the
-// speaker in it, and posts WM_SPEAK_REQUEST with a copy of both to the worker
-// thread.  False when the worker's queue did not take the message (the
-// request is then lost, as with any post before the worker runs).
+// Any thread.  Filters rawText into the channel (SetChannelText) and posts
+// WM_SPEAK_REQUEST with a copy of it and of the speaker to the worker
+// thread.  False when the line was dropped: no memory for the text or its
+// copy (the channel keeps its previous text then), or the worker's queue did
+// not take the message (as with any post before the worker runs).
 // voicePitch, when given, replaces the pitch value of the channel's
 // configuration for this line only (the speaker's race step, decided on the
 // game's thread where the speaker's data may be read).

@@ -22,10 +22,13 @@ void SpeechTextFilter(char* destination, const char* source, uint32_t length) {
   *out = 0;
 }
 
-void SetChannelText(VoiceChannel* channel, const char* text) {
+bool SetChannelText(VoiceChannel* channel, const char* text) {
   HANDLE heap = GetProcessHeap();
-  if (channel->text) HeapFree(heap, 0, channel->text);
   const uint32_t length = text ? static_cast<uint32_t>(lstrlenA(text)) : 0;
-  channel->text = static_cast<char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, length + 8));
-  if (channel->text) SpeechTextFilter(channel->text, text ? text : "", length);
+  char* block = static_cast<char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, length + 8));
+  if (!block) return false;
+  SpeechTextFilter(block, text ? text : "", length);
+  if (channel->text) HeapFree(heap, 0, channel->text);
+  channel->text = block;
+  return true;
 }

@@ -11,6 +11,7 @@ struct VoiceChannel;
 // at source's terminator).  destination needs length + 1 bytes at most.
 void SpeechTextFilter(char* destination, const char* source, uint32_t length);
 
-// Frees the channel's previous text and stores the filtered text in a fresh,
-// zero-filled block of (length + 8) bytes on the process heap.
-void SetChannelText(VoiceChannel* channel, const char* text);
+// Stores the filtered text in a fresh, zero-filled block of (length + 8)
+// bytes on the process heap and frees the channel's previous text.  When the
+// block cannot be had, the previous text stays and the result is false.
+bool SetChannelText(VoiceChannel* channel, const char* text);

@@ -85,6 +85,7 @@ class Worker : public ::testing::Test {
     lstrcpyA(VoiceDoc.voiceName, "?");
     CurrentSpeaker = SomeActor;
     speechActive = 0;
+    smoothZoomActive = 0;
     pendingChannel = nullptr;
   }
 
@@ -244,6 +245,24 @@ TEST_F(Worker, EachRequestKeepsItsOwnSpeakerAndText) {
   EXPECT_EQ(VoiceMaleDlg.speaker, other);
 }
 
+// A rendered line waiting for the camera's zoom is played through its own
+// speaker, even when the next request for the same channel (another actor)
+// arrives meanwhile.
+TEST_F(Worker, ALineWaitingForTheZoomKeepsItsSpeaker) {
+  Settings.SpeakAfterZoom = 1;
+  smoothZoomActive = 1;
+  Start();
+  ObjectRef* const other = reinterpret_cast<ObjectRef*>(0x5678);
+  PostSpeakRequest(&VoiceMaleDlg, SomeActor, "First.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));  // now waiting for the zoom
+  PostSpeakRequest(&VoiceMaleDlg, other, "Second.");
+  Sleep(200);
+  smoothZoomActive = 0;
+  ASSERT_TRUE(WaitFor([] { return fakegame::Calls().says.size() == 2; }, 8000));
+  EXPECT_EQ(fakegame::Calls().says[0].speaker, SomeActor);
+  EXPECT_EQ(fakegame::Calls().says[1].speaker, other);
+}
+
 // A line that brings its speaker's race step is rendered with it in the
 // pitch tag; the next line without one has the channel's own pitch again.
 TEST_F(Worker, ALinesOwnPitchReplacesTheConfiguredOne) {
@@ -283,6 +302,19 @@ TEST_F(Worker, HostReleaseIsDoneByTheWorkerBetweenRounds) {
   EXPECT_TRUE(WaitFor([] { return speechActive == 0; }, 3000));
   EXPECT_EQ(SpokenSinceStart(), 1);
   ReleaseVoices();  // a second release: nothing left to release
+}
+
+// The host's exit event before the worker has a queue (while it is still
+// setting up its voices): the wake-up goes nowhere, and the worker releases
+// its voices anyway before it waits for its first message.
+TEST_F(Worker, HostReleaseBeforeTheWorkersQueueIsNotLost) {
+  WorkerThreadId = 0;  // no queue to post to yet
+  RequestVoiceRelease();
+  WorkerThread = CreateThread(nullptr, 0, WorkerProc, nullptr, 0, &WorkerThreadId);
+  ASSERT_NE(WorkerThread, nullptr);
+  ASSERT_TRUE(WaitFor([this] { return HasLine("WRKTHREAD::Entering message loop."); }, 10000));
+  EXPECT_TRUE(WaitFor([] { return VoiceMaleDlg.voice.voice == nullptr && VoiceFemaleDlg.voice.voice == nullptr; },
+                      3000));
 }
 
 TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
