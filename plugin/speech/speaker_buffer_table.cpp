@@ -10,10 +10,25 @@ SpeakerBufferEntry SpeakerBufferTable[SpeakerBufferCount];
 
 namespace {
 
-IDirectSoundBuffer* TakeBuffer(SpeakerBufferEntry& e) {
-  return static_cast<IDirectSoundBuffer*>(
-      InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&e.buffer), nullptr));
-}
+// The table is used from the game's threads (closing a window, leaving menu
+// mode) and from the worker (a new line, the silence chord).  Every
+// operation holds this lock, so no thread asks a buffer for its status while
+// another releases it, and an entry's speaker and buffer change together.
+// The calls made under it (GetStatus, Stop, AddRef, Release) return at once.
+class TableLock {
+ public:
+  TableLock() { EnterCriticalSection(&section); }
+  ~TableLock() { LeaveCriticalSection(&section); }
+  TableLock(const TableLock&) = delete;
+  TableLock& operator=(const TableLock&) = delete;
+
+ private:
+  struct Section : CRITICAL_SECTION {
+    Section() { InitializeCriticalSection(this); }
+  };
+  static Section section;
+};
+TableLock::Section TableLock::section;
 
 void StopAndDrop(IDirectSoundBuffer* buffer, bool stop) {
   if (!buffer) return;
@@ -22,18 +37,16 @@ void StopAndDrop(IDirectSoundBuffer* buffer, bool stop) {
 }
 
 void Empty(SpeakerBufferEntry& e, bool stop) {
-  IDirectSoundBuffer* b = TakeBuffer(e);
-  e.speaker = nullptr;
+  IDirectSoundBuffer* b = e.buffer;
+  e = {};
   StopAndDrop(b, stop);
 }
 
 void Store(SpeakerBufferEntry& e, ObjectRef* speaker, IDirectSoundBuffer* buffer, bool stopOld) {
   buffer->AddRef();
-  e.speaker = speaker;
-  IDirectSoundBuffer* old = static_cast<IDirectSoundBuffer*>(
-      InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&e.buffer), buffer));
-  if (old != buffer) StopAndDrop(old, stopOld);
-  else old->Release();  // the same buffer again: keep one reference
+  IDirectSoundBuffer* old = e.buffer;
+  e = {speaker, buffer};
+  StopAndDrop(old, stopOld);
 }
 
 }  // namespace
@@ -44,6 +57,7 @@ bool BufferPlaying(IDirectSoundBuffer* buffer) {
 }
 
 uint32_t RemoveSpeakerBuffer(ObjectRef* speaker) {
+  TableLock lock;
   for (SpeakerBufferEntry& e : SpeakerBufferTable) {
     if (e.speaker != speaker || (speaker == nullptr && e.buffer == nullptr)) continue;
     if (!BufferPlaying(e.buffer)) return SpeakerBufferNotPlaying;
@@ -54,6 +68,7 @@ uint32_t RemoveSpeakerBuffer(ObjectRef* speaker) {
 }
 
 uint32_t EnterSpeakerBuffer(ObjectRef* speaker, IDirectSoundBuffer* buffer) {
+  TableLock lock;
   for (SpeakerBufferEntry& e : SpeakerBufferTable)
     if (e.buffer && e.speaker == speaker) return Store(e, speaker, buffer, false), SpeakerBufferDone;
   for (SpeakerBufferEntry& e : SpeakerBufferTable)
@@ -67,6 +82,7 @@ uint32_t EnterSpeakerBuffer(ObjectRef* speaker, IDirectSoundBuffer* buffer) {
 }
 
 void StopAllSpeech() {
+  TableLock lock;
   for (SpeakerBufferEntry& e : SpeakerBufferTable)
     if (e.buffer) Empty(e, /*stop=*/true);
 }

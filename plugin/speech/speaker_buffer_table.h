@@ -4,9 +4,10 @@
 // The game owns the buffers and may release them at any time.  The table
 // keeps each of its buffers alive with a COM reference of its own, taken
 // when the buffer is entered and dropped when it leaves the table, so every
-// pointer in it can be used safely on Windows and Wine alike.  An entry is
-// taken out of the table with one atomic exchange, so that the game's threads
-// and the worker never stop or release the same buffer twice.
+// pointer in it can be used safely on Windows and Wine alike.  The game's
+// threads and the worker use the table one at a time (a lock inside), so no
+// buffer is stopped or released twice, nor used while another thread
+// releases it.
 #pragma once
 #include <cstdint>
 
