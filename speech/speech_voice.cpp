@@ -158,42 +158,49 @@ int32_t SpeechVoice::Speak(const char* text) {
   // stream keeps the format SetAudioFormat gave it either way.
   const VARIANT_BOOL allowFormatChange = 1;
   LONG streamNumber = 0;
+  int32_t result = 0;
   switch (mode) {
     case Speakers:
       voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
       voice->putref_AudioOutput(nullptr);
       voice->Speak(speech, flags, &streamNumber);
       break;
-    case MemoryStream:
-      if (memoryStream) {
-        // Rewound, not truncated: bytes of a longer earlier text stay behind.
-        VARIANT newPosition;
-        VariantInit(&newPosition);
-        memoryStream->Seek(Int32Variant(0), SSSPTRelativeToStart, &newPosition);
-        VariantClear(&newPosition);
-        voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
-        voice->putref_AudioOutputStream(memoryStream);
+    case MemoryStream: {
+      if (!memoryStream) {  // no stream to catch it: not aloud on the speakers instead
+        result = 1;
+        break;
       }
+      // Rewound, not truncated: bytes of a longer earlier text stay behind.
+      VARIANT newPosition;
+      VariantInit(&newPosition);
+      memoryStream->Seek(Int32Variant(0), SSSPTRelativeToStart, &newPosition);
+      VariantClear(&newPosition);
+      voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
+      voice->putref_AudioOutputStream(memoryStream);
       voice->Speak(speech, flags, &streamNumber);
       break;
-    case FileStream:
-      if (fileStream) {
-        DeleteFileW(fileName);
-        BSTR path = SysAllocString(fileName);
-        fileStream->Open(path, SSFMCreateForWrite, VARIANT_FALSE);
-        SysFreeString(path);
-        voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
-        voice->putref_AudioOutputStream(fileStream);
-        voice->Speak(speech, flags, &streamNumber);
-        fileStream->Close();
+    }
+    case FileStream: {
+      if (!fileStream) {
+        result = 1;
+        break;
       }
+      DeleteFileW(fileName);
+      BSTR path = SysAllocString(fileName);
+      fileStream->Open(path, SSFMCreateForWrite, VARIANT_FALSE);
+      SysFreeString(path);
+      voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
+      voice->putref_AudioOutputStream(fileStream);
+      voice->Speak(speech, flags, &streamNumber);
+      fileStream->Close();
       break;
+    }
     default:
       break;
   }
   SysFreeString(speech);
   HeapFree(heap, 0, buffer);
-  return 0;
+  return result;
 }
 
 int32_t SpeechVoice::GetAudio(const uint8_t** data, uint32_t* size) {

@@ -33,7 +33,8 @@ class SpeechVoice {
   int32_t SetConfig(const char* config);
   int32_t SetFileName(const char* path);
   int32_t SetAudioFormat(int32_t type);
-  // 0 after the speak call was made; 1 without a voice or a text.
+  // 0 after the speak call was made; 1 without a voice, a text, or the
+  // stream its mode writes to (nothing is spoken then).
   int32_t Speak(const char* text);
   // 0; 1 without a memory stream; 2 when the stream gave no data.  The bytes
   // stay valid until the next GetAudio or Release.

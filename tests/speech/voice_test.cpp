@@ -1,4 +1,7 @@
 // SpeechVoice against the SAPI stand-in.
+#include <windows.h>
+#include <sapi.h>
+
 #include <cstring>
 #include <string>
 
@@ -159,6 +162,25 @@ TEST(SpeechVoice, SpeakersModeSpeaksToTheDevice) {
   EXPECT_EQ(sapistandin::ReadString("LastOutput"), "speakers");
   EXPECT_EQ(v.Speak(nullptr), 1);
   v.Release();
+}
+
+// A stream mode whose stream could not be made speaks nothing (not aloud on
+// the speakers, which would hold the worker for the whole line) and says so.
+TEST(SpeechVoice, AStreamModeWithoutItsStreamSpeaksNothing) {
+  sapistandin::SetVoices({"Quorrim Alto"});
+  for (uint32_t mode : {MemoryStream, FileStream}) {
+    SCOPED_TRACE(mode);
+    SpeechVoice v;
+    std::memset(&v, 0, sizeof v);
+    ASSERT_EQ(v.Init(mode, 0), 0);
+    ASSERT_EQ(v.SelectVoice("Quorrim Alto"), 0);
+    if (v.memoryStream) v.memoryStream->Release(), v.memoryStream = nullptr;
+    if (v.fileStream) v.fileStream->Release(), v.fileStream = nullptr;
+    const long before = sapistandin::SpeakCount();
+    EXPECT_EQ(v.Speak("Hi"), 1);
+    EXPECT_EQ(sapistandin::SpeakCount(), before);
+    v.Release();
+  }
 }
 
 TEST(SpeechVoice, FileStreamModeWritesAWaveFile) {
