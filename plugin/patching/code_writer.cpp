@@ -12,6 +12,7 @@ bool IsWritable(DWORD protection) {
   const DWORD base = protection & 0xFF;
   return base == PAGE_READWRITE || base == PAGE_EXECUTE_READWRITE;
 }
+}  // namespace
 
 // Asks the memory manager rather than touching the bytes (IsBadReadPtr):
 // probing by fault would swallow guard pages and depends on exception
@@ -30,7 +31,10 @@ bool IsReadable(const void* address, uint32_t length) {
   }
   return true;
 }
-}  // namespace
+
+bool PlaceMatches(const void* address, const char* pattern) {
+  return IsReadable(address, PatternSpan(pattern)) && MatchPattern(address, pattern);
+}
 
 PageProtectionGuard::PageProtectionGuard(void* address, SIZE_T size, bool restore)
     : address_(address), size_(size), restore_(restore) {
@@ -77,7 +81,8 @@ uint32_t WriteCodeBytes(void* destination, const void* source, uint32_t length, 
 }
 
 PatchResult ApplyPatch(void* address, const void* bytes, uint32_t length, const char* pattern) {
-  if (!IsReadable(address, length)) return PatchResult::PlaceUnreadable;
+  const uint32_t compared = pattern ? PatternSpan(pattern) : 0;
+  if (!IsReadable(address, compared > length ? compared : length)) return PatchResult::PlaceUnreadable;
   if (!IsReadable(bytes, length)) return PatchResult::PatchUnreadable;
   if (pattern && !MatchPattern(address, pattern)) return PatchResult::SignatureDiffers;
   return WriteCodeBytes(address, bytes, length, true) == 0 ? PatchResult::NothingWritten : PatchResult::Written;

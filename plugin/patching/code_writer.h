@@ -31,6 +31,14 @@ inline constexpr uint32_t MaxExtraNops = 11;  // the patch buffer holds 16 bytes
 PatchResult SetHook(uintptr_t moduleBase, uint32_t offset, const void* target, uint8_t opcode,
                     uint32_t extraNops, const char* pattern);
 
+// Whether [address, address+length) is committed memory that may be read,
+// asked of the memory manager (nothing is touched).
+bool IsReadable(const void* address, uint32_t length);
+
+// MatchPattern, after making sure every byte the pattern covers is readable:
+// a place of another version may lie outside the mapped image.
+bool PlaceMatches(const void* address, const char* pattern);
+
 // Compares (when a pattern is given) and writes `length` bytes.
 PatchResult ApplyPatch(void* address, const void* bytes, uint32_t length, const char* pattern);
 

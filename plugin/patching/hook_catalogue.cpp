@@ -152,8 +152,8 @@ uint32_t InstallHooks() {
       uint8_t* site = reinterpret_cast<uint8_t*>(GameBase + place.offset);
       WrittenPlace& record = writtenPlaces[writtenCount];
       record = {site, {}, 5 + entry.extraNops};
-      // A matching signature has shown its ten bytes readable; they cover the patch.
-      if (MatchPattern(site, place.signature)) std::memcpy(record.original, site, record.length);
+      // A matching signature covers the patch, so its bytes are readable.
+      if (PlaceMatches(site, place.signature)) std::memcpy(record.original, site, record.length);
       const PatchResult result =
           SetHook(GameBase, place.offset, entry.stub, entry.opcode, entry.extraNops, place.signature);
       if (result == PatchResult::Written && writtenCount < std::size(writtenPlaces)) ++writtenCount;
@@ -163,11 +163,11 @@ uint32_t InstallHooks() {
   // Two import thunks confirm the version; the first is the game's allocator,
   // which voice-file substitution hands its records from.
   const uintptr_t allocator = GameBase + game_offsets::AllocatorThunk;
-  if (MatchPattern(reinterpret_cast<const void*>(allocator), DataPlaceSignature))
+  if (PlaceMatches(reinterpret_cast<const void*>(allocator), DataPlaceSignature))
     GameAllocator = reinterpret_cast<GameAllocatorFn>(allocator);
   else
     ++failures;
-  if (!MatchPattern(reinterpret_cast<const void*>(GameBase + game_offsets::SecondThunk), DataPlaceSignature))
+  if (!PlaceMatches(reinterpret_cast<const void*>(GameBase + game_offsets::SecondThunk), DataPlaceSignature))
     ++failures;
   return failures;
 }

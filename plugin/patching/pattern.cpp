@@ -35,3 +35,22 @@ int MatchPattern(const void* address, const char* pattern) {
   }
   return 1;
 }
+
+uint32_t PatternSpan(const char* pattern) {
+  uint32_t span = 0;
+  for (const char* p = pattern; p && *p;) {
+    if (*p == ' ') {
+      ++p;
+    } else if (*p == '*') {
+      uint32_t count = 0;
+      for (++p; *p >= '0' && *p <= '9'; ++p) count = count * 10 + static_cast<uint32_t>(*p - '0');
+      if (*p == '*') ++p;
+      span += count;
+    } else {
+      if (!p[1]) break;  // a lone half byte is never read
+      p += 2;
+      ++span;
+    }
+  }
+  return span;
+}

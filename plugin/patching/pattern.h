@@ -11,3 +11,6 @@ int HexDigitValue(char c);
 // 1 when the memory at `address` matches the whole pattern, 0 otherwise.
 // Stops reading memory at the first differing byte.
 int MatchPattern(const void* address, const char* pattern);
+
+// How many bytes of memory the pattern covers (its "*n*" skips included).
+uint32_t PatternSpan(const char* pattern);

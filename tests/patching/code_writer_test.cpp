@@ -87,6 +87,13 @@ TEST(ApplyPatch, FailureCodes) {
   // The place runs into an unreadable page.
   EXPECT_EQ(ApplyPatch(code.base + code.page - 2, patch, 5, nullptr), PatchResult::PlaceUnreadable);
   EXPECT_EQ(ApplyPatch(code.site, code.base + code.page, 5, nullptr), PatchResult::PatchUnreadable);
+  // The patch fits, but the signature to compare runs into the unreadable page.
+  uint8_t* nearEnd = code.base + code.page - 7;
+  VirtualProtect(code.base, code.page, PAGE_READWRITE, &old);
+  std::memcpy(nearEnd, SignatureBytes, 7);
+  VirtualProtect(code.base, code.page, PAGE_EXECUTE_READ, &old);
+  EXPECT_FALSE(PlaceMatches(nearEnd, Signature));
+  EXPECT_EQ(ApplyPatch(nearEnd, patch, 5, Signature), PatchResult::PlaceUnreadable);
   EXPECT_EQ(ApplyPatch(code.site, patch, 5, "8A88D7"), PatchResult::SignatureDiffers);
   // Without a pattern nothing is compared.
   EXPECT_EQ(ApplyPatch(code.site, patch, 5, nullptr), PatchResult::Written);

@@ -50,6 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"", {0x00}, 1},
         MatchCase{"E8A", {0xE8, 0xA0}, 0}));
 
+TEST(PatternSpan, BytesTheMatcherMayRead) {
+  const struct { const char* pattern; uint32_t span; } cases[] = {
+      {"E8A0020000??????????", 10}, {"E8 A0 02", 3}, {"E8*3*C3", 5}, {"*12*", 12}, {"", 0}, {"E8A", 1}, {"8?", 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PatternSpan(c.pattern), c.span) << c.pattern;
+}
+
 // The matcher stops at the first differing byte: memory after it may not
 // even be readable.
 TEST(MatchPattern, ReadsNoFurtherThanTheFirstDifference) {
