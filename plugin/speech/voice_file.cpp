@@ -75,8 +75,11 @@ void* __fastcall ProcessVoiceFile(void* soundManager, void*, const char* path, u
   IDirectSoundBuffer* buffer = MakeVoiceBuffer(manager, local, pcm, bytes);
   if (!buffer) return nullptr;
 
+  // The game's allocator has no free the plug-in may call: the small record
+  // first, and the peaks only when it came, so that running out of memory
+  // strands at most the record's 88 bytes.
   auto* record = GameAllocator ? static_cast<GameSoundRecord*>(GameAllocator(sizeof(GameSoundRecord))) : nullptr;
-  auto* peaks = GameAllocator ? static_cast<int16_t*>(GameAllocator(bytes < 2 ? 2 : bytes)) : nullptr;
+  auto* peaks = record ? static_cast<int16_t*>(GameAllocator(bytes < 2 ? 2 : bytes)) : nullptr;
   if (!record || !peaks) {
     buffer->Release();
     return nullptr;  // the game gets no line rather than a half record
