@@ -165,8 +165,8 @@ STUB StubSendTextLine() {
 // second stack argument, the text the sixth.
 STUB StubDialogueText() {
   asm("pushal\n\t"
-      "pushl 0x38(%%esp)\n\t"   // sixth: 0x18 + 4 (return) + 0x20 (pushad)
-      "pushl 0x2C(%%esp)\n\t"   // second: 0x08 + 4 + 0x20, one push further
+      "pushl 0x38(%%esp)\n\t"   // sixth: 0x18 at entry (return + 5 args) + 0x20 (pushad)
+      "pushl 0x2C(%%esp)\n\t"   // second: 0x08 at entry + 0x20 + 4 (the push above)
       "call %c[handler]\n\t"
       "addl $8, %%esp\n\t"
       "popal\n\t" JUMP_TO_TARGET::[handler] "i"(&CaptureDialogueText),
