@@ -138,7 +138,10 @@ void RequestVoiceRelease() {
 
 void RunSpeakLoop() {
   MSG msg{};
-  PeekMessageA(&msg, nullptr, 0, 0xFFFFFFFF, PM_REMOVE);  // makes the queue
+  // Makes sure the thread has its queue.  Nothing is taken: COM's set-up of
+  // the voices may already have made one, and a request posted meanwhile
+  // would otherwise be dropped here with its copy.
+  PeekMessageA(&msg, nullptr, 0, 0xFFFFFFFF, PM_NOREMOVE);
   msg = MSG{};
   for (;;) {
     // The host's exit event asked for the voices: released here, between

@@ -322,7 +322,7 @@ TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
   const DWORD self = GetCurrentThreadId();
   MSG m;
   PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);
-  PostThreadMessageA(self, WM_NULL, 0, 0);  // taken by the loop's first, unfiltered peek
+  PostThreadMessageA(self, WM_NULL, 0, 0);  // before the loop, outside its range: stays
   for (UINT id = WM_USER + 1; id <= WM_USER + 8; ++id) PostThreadMessageA(self, id, 0, 0);
   PostThreadMessageA(self, WM_USER + 10, 0, 0);
   PostThreadMessageA(self, WM_APP, 0, 0);
@@ -330,8 +330,35 @@ TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
   speechActive = 0;
   RunSpeakLoop();
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_USER, WM_USER + 9, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_NULL, WM_NULL, PM_REMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER + 10, WM_USER + 10, PM_REMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_APP, WM_APP, PM_REMOVE));
+}
+
+// A request queued while the voices were being set up (COM gives the thread
+// its queue early) is the first message the loop finds: it is handled, not
+// swallowed by the loop's first look at the queue.
+TEST(SpeakLoop, ARequestQueuedBeforeTheLoopIsHandled) {
+  testsupport::ScratchDir dir("speak-loop-early");
+  lstrcpynA(LogFilePath, (dir / "ModuleLoader.log").c_str(), sizeof LogFilePath);
+  Settings = PluginDefaults();
+  std::memset(&VoiceMaleDlg, 0, sizeof VoiceMaleDlg);
+  VoiceMaleDlg.enabled = 1;
+  VoiceMaleDlg.autoSpeak = 1;  // no voice behind it: Speak fails and the loop stays idle
+  const DWORD savedWorker = WorkerThreadId;
+  WorkerThreadId = GetCurrentThreadId();
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+  }  // the request is the first message in the queue
+  ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Queued early."));
+  PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
+  speechActive = 0;
+  RunSpeakLoop();
+  WorkerThreadId = savedWorker;
+  EXPECT_EQ(LogValues(dir / "ModuleLoader.log"), std::vector<std::string>{"EVENT::Trying to speak: Queued early."});
+  LogFilePath[0] = 0;
+  HeapFree(GetProcessHeap(), 0, VoiceMaleDlg.text);
+  VoiceMaleDlg.text = nullptr;
 }
 
 TEST(KeyChordDown, EveryNonZeroByteMustBeDown) {
