@@ -56,18 +56,40 @@ void ScratchDir::Write(const std::string& file, const std::string& text) const {
   std::ofstream(path_ + "\\" + file, std::ios::binary) << text;
 }
 
+// The program runs in a job that is killed with the test program: when ctest
+// ends a test that timed out, nothing it started goes on writing into the
+// shared prefix and registry key under the next test.  The job stays open
+// after a normal end (programs the child started may still be finishing)
+// and closes with this process.
 int RunProgram(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (job) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  }
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi)) return -1;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, cwd.c_str(), &si,
+                      &pi)) {
+    if (job) CloseHandle(job);
+    return -1;
+  }
+  if (job) AssignProcessToJobObject(job, pi.hProcess);
+  ResumeThread(pi.hThread);
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  else TerminateProcess(pi.hProcess, 1);
+  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(pi.hProcess, &code);
+  } else if (job) {
+    TerminateJobObject(job, 1);
+  } else {
+    TerminateProcess(pi.hProcess, 1);
+  }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return static_cast<int>(code);
+  return static_cast<int>(code);  // `job` is left open on purpose (see above)
 }
 
 std::string ReadFile(const std::string& path) {
