@@ -154,9 +154,17 @@ void RunSpeakLoop() {
       PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT, PM_REMOVE);
     else
       GetMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT);
-    if (msg.message == WM_SPEAK_REQUEST)
-      HandleSpeakRequest(reinterpret_cast<VoiceChannel*>(msg.wParam), reinterpret_cast<SpeakRequest*>(msg.lParam));
-    if (msg.message == WM_WORKER_QUIT) break;
+    if (msg.hwnd) {
+      // A window of this thread (SAPI may make one) owns the id, not the loop.
+      DispatchMessageA(&msg);
+    } else if (msg.message == WM_SPEAK_REQUEST) {
+      // Only the four channels are requests; anything else is left alone,
+      // its lParam included, since it is not a copy of ours.
+      if (VoiceChannel* channel = KnownChannel(msg.wParam))
+        HandleSpeakRequest(channel, reinterpret_cast<SpeakRequest*>(msg.lParam));
+    } else if (msg.message == WM_WORKER_QUIT) {
+      break;
+    }
     if (speechActive) {
       Sleep(ActiveRoundMs);
       if (KeyChordDown(static_cast<uint32_t>(Settings.SpeakKeyCode))) {
@@ -172,4 +180,10 @@ void RunSpeakLoop() {
   }
   Forget(pendingRequest);
   pendingChannel = nullptr;
+  // Requests still queued behind the quit: their copies are ours to free.
+  while (PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_SPEAK_REQUEST, PM_REMOVE)) {
+    if (msg.hwnd || !KnownChannel(msg.wParam)) continue;
+    auto* request = reinterpret_cast<SpeakRequest*>(msg.lParam);
+    Forget(request);
+  }
 }

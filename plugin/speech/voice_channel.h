@@ -28,3 +28,11 @@ extern VoiceChannel VoiceDoc;
 
 // In the order in which attach clears them and the exit paths release them.
 inline VoiceChannel* const AllChannels[] = {&VoiceDoc, &VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg};
+
+// The channel at this address, or null when it is not one of the four: an
+// address that came from outside (a message, a file name) is used only then.
+inline VoiceChannel* KnownChannel(uintptr_t address) {
+  for (VoiceChannel* c : AllChannels)
+    if (reinterpret_cast<uintptr_t>(c) == address) return c;
+  return nullptr;
+}

@@ -28,9 +28,7 @@ VoiceChannel* ChannelFromVoiceFileName(const char* path) {
   // Shifting the whole run through 32 bits keeps its last eight digits.
   uint32_t address = 0;
   for (const char* p = name + 4; HexValue(*p) >= 0; ++p) address = (address << 4) | static_cast<uint32_t>(HexValue(*p));
-  for (VoiceChannel* c : AllChannels)
-    if (reinterpret_cast<uintptr_t>(c) == address) return c;
-  return nullptr;
+  return KnownChannel(address);
 }
 
 uint32_t ZoomedVoiceVolume(int32_t volume, int32_t savedFov, int32_t targetFov) {

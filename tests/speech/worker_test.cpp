@@ -361,6 +361,29 @@ TEST(SpeakLoop, ARequestQueuedBeforeTheLoopIsHandled) {
   VoiceMaleDlg.text = nullptr;
 }
 
+// A WM_SPEAK_REQUEST whose wParam is not one of the four channels is not
+// ours: nothing is read through it, and its lParam is not freed (a heap
+// block of someone else's here, which must survive).
+TEST(SpeakLoop, ARequestForAnUnknownChannelIsLeftAlone) {
+  testsupport::ScratchDir dir("speak-loop-foreign");
+  lstrcpynA(LogFilePath, (dir / "ModuleLoader.log").c_str(), sizeof LogFilePath);
+  Settings = PluginDefaults();
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  HANDLE heap = GetProcessHeap();
+  void* theirs = HeapAlloc(heap, 0, 16);
+  const DWORD self = GetCurrentThreadId();
+  PostThreadMessageA(self, WM_SPEAK_REQUEST, 0x1234, reinterpret_cast<LPARAM>(theirs));
+  PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
+  speechActive = 0;
+  RunSpeakLoop();
+  EXPECT_TRUE(LogValues(dir / "ModuleLoader.log").empty());
+  EXPECT_EQ(HeapSize(heap, 0, theirs), static_cast<SIZE_T>(16));  // still allocated
+  HeapFree(heap, 0, theirs);
+  LogFilePath[0] = 0;
+}
+
 TEST(KeyChordDown, EveryNonZeroByteMustBeDown) {
   EXPECT_TRUE(KeyChordDown(0));
   EXPECT_FALSE(KeyChordDown(VK_F11));
