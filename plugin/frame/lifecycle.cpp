@@ -80,22 +80,28 @@ bool TakeWorkerReference() {
                             reinterpret_cast<LPCSTR>(&WorkerThreadProc), &self) != 0;
 }
 
+// Takes back what attach did to the process before it returns FALSE.
+BOOL GiveUpStart() {
+  UndoHooks();
+  if (CapturedText) HeapFree(PluginHeap, 0, CapturedText);
+  CapturedText = nullptr;
+  return FALSE;
+}
+
 // Another game version (or a game already changed by someone else): say so,
 // put back what was written, and let the loader unload the library.  Ending
 // the loading thread here instead would leave the loader lock held by a
 // thread that no longer exists, and the game would hang at its next load.
 BOOL RefuseToStart() {
   MessageBoxA(nullptr, VersionMessageText(Settings.LangIndex), ProductName, VersionMessageStyle);
-  UndoHooks();
-  return FALSE;
+  return GiveUpStart();
 }
 
 // No worker, so no plug-in: the hooks go too, since a FALSE from attach
 // unmaps the library and a hook left behind would jump into nothing.
 BOOL FailedWorkerStart() {
   LOG_LINE("DLLMAIN::Failed to create worker thread!");
-  UndoHooks();
-  return FALSE;
+  return GiveUpStart();
 }
 }  // namespace
 

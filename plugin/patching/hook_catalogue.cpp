@@ -130,7 +130,7 @@ struct WrittenPlace {
   uint8_t original[16];
   uint32_t length;
 };
-WrittenPlace writtenPlaces[40];
+WrittenPlace writtenPlaces[40];  // the catalogue has 35 places
 uint32_t writtenCount = 0;
 }  // namespace
 
@@ -150,13 +150,17 @@ uint32_t InstallHooks() {
     for (uint32_t i = 0; i < entry.placeCount; ++i) {
       const HookPlace& place = entry.places[i];
       uint8_t* site = reinterpret_cast<uint8_t*>(GameBase + place.offset);
+      if (writtenCount == std::size(writtenPlaces)) {  // no room to keep its bytes: not written
+        ++failures;
+        continue;
+      }
       WrittenPlace& record = writtenPlaces[writtenCount];
       record = {site, {}, 5 + entry.extraNops};
       // A matching signature covers the patch, so its bytes are readable.
       if (PlaceMatches(site, place.signature)) std::memcpy(record.original, site, record.length);
       const PatchResult result =
           SetHook(GameBase, place.offset, entry.stub, entry.opcode, entry.extraNops, place.signature);
-      if (result == PatchResult::Written && writtenCount < std::size(writtenPlaces)) ++writtenCount;
+      if (result == PatchResult::Written) ++writtenCount;
       failures += static_cast<uint32_t>(result);
     }
   }
