@@ -25,6 +25,33 @@
 // Needs the operands [base] (&GameBase) and [target] (the offset).
 #define JUMP_TO_TARGET "pushl %c[base]\n\taddl %[target], (%%esp)\n\tret\n\t"
 
+// A call gated by the menu phase: while menuPhaseOpen is set the call is
+// skipped and eax = menuPhaseOpen; otherwise the routine at `routine` runs with
+// every register as the game left it.
+#define MENU_PHASE_GATE(routine)                                                   \
+  asm("pushl %%eax\n\t"                                                           \
+      "movl %c[flag], %%eax\n\t"                                                  \
+      "testl %%eax, %%eax\n\t"                                                    \
+      "jz 1f\n\t"                                                                 \
+      "addl $4, %%esp\n\t"                                                        \
+      "ret\n"                                                                      \
+      "1:\n\t"                                                                    \
+      "popl %%eax\n\t" JUMP_TO_TARGET::[flag] "i"(&menuPhaseOpen), [base] "i"(&GameBase), \
+      [target] "i"(routine))
+
+// A byte load made into a filter: `out` (a 32-bit register) = bit 0 of the
+// byte at `from` while `keep_when` holds for `setting` ("jne": it is set,
+// "je": it is 0), otherwise 0.  Flags kept.
+#define MENU_BYTE_FILTER(from, out, keep_when, setting)                              \
+  asm("pushfl\n\t"                                                                \
+      "movzbl " from ", %%" out "\n\t"                                            \
+      "andl $1, %%" out "\n\t"                                                    \
+      "cmpl $0, %c[flag]\n\t" keep_when " 1f\n\t"                                 \
+      "xorl %%" out ", %%" out "\n"                                                \
+      "1:\n\t"                                                                    \
+      "popfl\n\t"                                                                 \
+      "ret" ::[flag] "i"(setting))
+
 
 // 1: replaces `mov al, [ebp+0x5B2]` (mouse look disabled).  al = that byte XOR
 // turnActive's low byte, eax's upper bytes those of turnActive: while the
@@ -64,17 +91,7 @@ STUB StubHorizontalDelta() {
 
 // 4: replaces `call +0x16A620` (the GoToJail check).  In the menu phase the
 // check is skipped and eax = menuPhaseOpen; otherwise the routine runs.
-STUB StubGoToJailGate() {
-  asm("pushl %%eax\n\t"
-      "movl %c[flag], %%eax\n\t"
-      "testl %%eax, %%eax\n\t"
-      "jz 1f\n\t"
-      "addl $4, %%esp\n\t"
-      "ret\n"
-      "1:\n\t"
-      "popl %%eax\n\t" JUMP_TO_TARGET::[flag] "i"(&menuPhaseOpen),
-      [base] "i"(&GameBase), [target] "i"(game_offsets::GoToJailCheck));
-}
+STUB StubGoToJailGate() { MENU_PHASE_GATE(game_offsets::GoToJailCheck); }
 
 // 5: replaces `mov dx, [GameBase+0x3D3442]` (dialogue begins with the actor
 // in esi).  All registers and flags kept around the handler; edx then holds
@@ -240,71 +257,21 @@ STUB StubLastMenuId() {
 // 22, 24, 25: replace `mov cl, [eax+0xD6]`.  Water, shadows and compass see
 // menu mode only while freezeExtras is set.  At 24 the game's jnz right after
 // reads flags from before the move, so the flags are kept.
-STUB StubFreezeExtrasEax() {
-  asm("pushfl\n\t"
-      "movzbl 0xD6(%%eax), %%ecx\n\t"
-      "andl $1, %%ecx\n\t"
-      "cmpl $0, %c[flag]\n\t"
-      "jne 1f\n\t"
-      "xorl %%ecx, %%ecx\n"
-      "1:\n\t"
-      "popfl\n\t"
-      "ret" ::[flag] "i"(&freezeExtras));
-}
+STUB StubFreezeExtrasEax() { MENU_BYTE_FILTER("0xD6(%%eax)", "ecx", "jne", &freezeExtras); }
 
 // 23: replaces `mov al, [esi+0xD6]` for active objects; as above.
-STUB StubFreezeExtrasEsi() {
-  asm("pushfl\n\t"
-      "movzbl 0xD6(%%esi), %%eax\n\t"
-      "andl $1, %%eax\n\t"
-      "cmpl $0, %c[flag]\n\t"
-      "jne 1f\n\t"
-      "xorl %%eax, %%eax\n"
-      "1:\n\t"
-      "popfl\n\t"
-      "ret" ::[flag] "i"(&freezeExtras));
-}
+STUB StubFreezeExtrasEsi() { MENU_BYTE_FILTER("0xD6(%%esi)", "eax", "jne", &freezeExtras); }
 
 // 26: replaces `mov al, [ecx+0xD6]` in head tracking: with the dialogue menu
 // not pausing, head tracking never sees menu mode.
-STUB StubHeadTrackingInMenu() {
-  asm("pushfl\n\t"
-      "movzbl 0xD6(%%ecx), %%eax\n\t"
-      "andl $1, %%eax\n\t"
-      "cmpl $0, %c[pause]\n\t"
-      "jne 1f\n\t"
-      "xorl %%eax, %%eax\n"
-      "1:\n\t"
-      "popfl\n\t"
-      "ret" ::[pause] "i"(&Settings.MPause[MenuDialogue]));
-}
+STUB StubHeadTrackingInMenu() { MENU_BYTE_FILTER("0xD6(%%ecx)", "eax", "jne", &Settings.MPause[MenuDialogue]); }
 
 // 27: replaces `mov cl, [eax+0x5B0]` (controls disabled): in the menu phase
 // the inventory can be left although the plug-in holds the controls.
-STUB StubInventoryExit() {
-  asm("pushfl\n\t"
-      "movzbl 0x5B0(%%eax), %%ecx\n\t"
-      "andl $1, %%ecx\n\t"
-      "cmpl $0, %c[flag]\n\t"
-      "je 1f\n\t"
-      "xorl %%ecx, %%ecx\n"
-      "1:\n\t"
-      "popfl\n\t"
-      "ret" ::[flag] "i"(&menuPhaseOpen));
-}
+STUB StubInventoryExit() { MENU_BYTE_FILTER("0x5B0(%%eax)", "ecx", "je", &menuPhaseOpen); }
 
 // 28: replaces `call +0x1CA50` (inventory hints); gated like 4.
-STUB StubInventoryHintGate() {
-  asm("pushl %%eax\n\t"
-      "movl %c[flag], %%eax\n\t"
-      "testl %%eax, %%eax\n\t"
-      "jz 1f\n\t"
-      "addl $4, %%esp\n\t"
-      "ret\n"
-      "1:\n\t"
-      "popl %%eax\n\t" JUMP_TO_TARGET::[flag] "i"(&menuPhaseOpen),
-      [base] "i"(&GameBase), [target] "i"(game_offsets::InventoryHint));
-}
+STUB StubInventoryHintGate() { MENU_PHASE_GATE(game_offsets::InventoryHint); }
 
 // 29: replaces `call +0x2A60` (the game's pitch step, two stack arguments it
 // removes itself; the file name in edi).  The plug-in's own speech has its
