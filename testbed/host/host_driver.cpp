@@ -18,6 +18,7 @@ struct Options {
   DWORD holdMs = 0;
   bool exitEvent = true;
   bool freeLibrary = false;
+  bool reenter = false;
 };
 
 Options Parse(int argc, char** argv) {
@@ -33,6 +34,7 @@ Options Parse(int argc, char** argv) {
     else if (!strcmp(a, "--hold-ms")) o.holdMs = strtoul(next(), nullptr, 10);
     else if (!strcmp(a, "--no-exit-event")) o.exitEvent = false;
     else if (!strcmp(a, "--free")) o.freeLibrary = true;
+    else if (!strcmp(a, "--reenter")) o.reenter = true;
   }
   return o;
 }
@@ -183,6 +185,13 @@ int RunHost(int argc, char** argv, void (*beforeLoad)(), void (*afterStart)()) {
     DWORD waited = 0;
     while (!FileHolds(logPath, o.waitLog) && waited < 60000) { Sleep(50); waited += 50; }
     Report("wait_log=%s", FileHolds(logPath, o.waitLog) ? "found" : "timeout");
+  }
+  if (o.reenter) {
+    // A loader that calls the exported entry itself, while the plug-in runs.
+    using EntryFn = BOOL(__stdcall*)(HINSTANCE, DWORD, void*);
+    EntryFn entry = Export<EntryFn>(p, "DLLMain");
+    Report("reenter.attach=%d", entry(p, DLL_PROCESS_ATTACH, nullptr));
+    Report("reenter.detach=%d", entry(p, DLL_PROCESS_DETACH, nullptr));
   }
   if (afterStart) afterStart();
   if (o.runConfig) Report("run_config=%u", Export<uint32_t(__stdcall*)(uint32_t)>(p, "ModRunConfigShell")(0));
