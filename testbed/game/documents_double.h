@@ -18,6 +18,18 @@ namespace game_double {
 
 inline constexpr uint32_t LineWidth = 40;  // visible characters, markup not counted
 
+// What the player reads in the scene (and the execution tests).  The book's
+// first page ends two paragraphs with "<BR>" and wraps one line; the
+// journal's entries, shown in either order, give two pages with the same
+// 16-bit checksum.
+inline const char* const SceneBook[] = {
+    "<DIV ALIGN=\"CENTER\">A Short History of Balmora<BR>Balmora stands on the Odai river, in the heart of "
+    "the West Gash.<BR>",
+    "Its great houses keep their halls here.",
+};
+inline constexpr char SceneNote[] = "Meet me at the silt strider port at dawn.<BR>F.";
+inline const char* const SceneJournal[] = {"Caius Cosades sent me to Balmora", "Fargoth lost his best ring"};
+
 // The player opens a book on its first page: the text window opens (its
 // open/close routine at +0x1AD630 runs), the book menu registers its
 // page-turn callbacks through their four push places, and the book opening

@@ -84,17 +84,9 @@ const char* const Lines[] = {
 const char JournalEntry[] = "I met a Dark Elf named Dralasa Nerethi in Balmora.";
 const char ToneFile[] = "Vo\\scene\\tone.wav";
 
-// What the player reads.  The book's first page ends two paragraphs with
-// "<BR>" and wraps one line; the two journal pages hold the same entries in
-// another order, which gives both the same 16-bit checksum.
-const char* const BookPages[] = {
-    "<DIV ALIGN=\"CENTER\">A Short History of Balmora<BR>Balmora stands on the Odai river, in the heart of "
-    "the West Gash.<BR>",
-    "Its great houses keep their halls here.",
-};
-const char NoteText[] = "Meet me at the silt strider port at dawn.<BR>F.";
-const char* const JournalPage[] = {"Caius Cosades sent me to Balmora", "Fargoth lost his best ring"};
-const char* const JournalPageReordered[] = {JournalPage[1], JournalPage[0]};
+using game_double::SceneBook;
+using game_double::SceneJournal;
+const char* const SceneJournalReordered[] = {SceneJournal[1], SceneJournal[0]};
 
 const char* SpeakerName(uint32_t ref) {
   if (ref == Addr(player.ref)) return player.name;
@@ -253,22 +245,22 @@ void ReportPage(const char* name, uint32_t& says, bool heard) {
 // The player reads a book, turns its page, reads a note and looks at the
 // journal three times; the third page is cut short by closing the window.
 void ReadTexts(uint32_t& says) {
-  Report("book.open_result=%08X", game_double::PlayerOpensBook(BookPages, 2));
+  Report("book.open_result=%08X", game_double::PlayerOpensBook(SceneBook, 2));
   ReportPage("book.page0", says, true);
   game_double::PlayerTurnsPage(true);
   ReportPage("book.page1", says, true);
   game_double::PlayerClosesTextWindow();
-  Report("note.open_result=%08X", game_double::PlayerOpensNote(NoteText));
+  Report("note.open_result=%08X", game_double::PlayerOpensNote(game_double::SceneNote));
   ReportPage("note", says, true);
   game_double::PlayerClosesTextWindow();
-  game_double::PlayerOpensJournal(JournalPage, 2);
+  game_double::PlayerOpensJournal(SceneJournal, 2);
   ReportPage("journal.page0", says, true);
   game_double::PlayerClosesTextWindow();
-  game_double::PlayerOpensJournal(JournalPage, 2);  // the page just heard
+  game_double::PlayerOpensJournal(SceneJournal, 2);  // the page just heard
   ReportPage("journal.page0_again", says, false);
   game_double::PlayerClosesTextWindow();
 
-  game_double::PlayerOpensJournal(JournalPageReordered, 2);
+  game_double::PlayerOpensJournal(SceneJournalReordered, 2);
   const bool said = WaitForSay(says + 1, 90000);
   Report("journal.page1.said=%d", said ? 1 : 0);
   if (!said) return;

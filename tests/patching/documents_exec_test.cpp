@@ -39,13 +39,9 @@ std::vector<std::string> Posted() {
   return texts;
 }
 
-const char* const Book[] = {
-    "<DIV ALIGN=\"CENTER\">A Short History of Balmora<BR>Balmora stands on the Odai river, in the heart of "
-    "the West Gash.<BR>",
-    "Its great houses keep their halls here.",
-};
-const char Note[] = "Meet me at the silt strider port at dawn.<BR>F.";
-const char* const Journal[] = {"Caius Cosades sent me to Balmora", "Fargoth lost his best ring"};
+const char* const* const Book = gd::SceneBook;
+const char* const Note = gd::SceneNote;
+const char* const* const Journal = gd::SceneJournal;
 
 // The places the player's actions reach, each with the game's own bytes
 // for the reference run.

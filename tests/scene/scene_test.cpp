@@ -79,15 +79,24 @@ TEST(Scene, RunsToTheEndWithDirectSound) {
   EXPECT_EQ(ReportValue(s.report, "scene.done"), "1");
 }
 
+// The log's speech lines of the dialogue part, or of the part where the
+// player reads (from the first document text on).
+std::vector<std::string> SpeechLog(const Scene& s, bool reading) {
+  std::vector<std::string> lines;
+  bool inReading = false;
+  for (const std::string& l : s.log) {
+    inReading = inReading || l.rfind("MORROWIND::Preparing document text", 0) == 0;
+    if (inReading == reading && (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0))
+      lines.push_back(l);
+  }
+  return lines;
+}
+
 // Each line once in the log, in the order the game passed them, classified;
 // the second pass of each line and the journal entry are not spoken.
 TEST(Scene, LogShowsEachLineOnceClassified) {
   const Scene& s = RunWith(1);
-  std::vector<std::string> dialogue;
-  for (const std::string& l : s.log) {
-    if (l.rfind("MORROWIND::Preparing document text", 0) == 0) break;  // the player reads from here on
-    if (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0) dialogue.push_back(l);
-  }
+  const std::vector<std::string> dialogue = SpeechLog(s, false);
   std::vector<std::string> expected;
   for (const Line& l : Lines) {
     expected.push_back("MORROWIND::Preparing a dialogue text.");
@@ -195,13 +204,7 @@ TEST(Scene, EachPageIsReadOnceInThePlayersVoice) {
 
 TEST(Scene, LogShowsEachPageOnce) {
   const Scene& s = RunWith(1);
-  std::vector<std::string> reading;
-  bool started = false;
-  for (const std::string& l : s.log) {
-    started = started || l.rfind("MORROWIND::Preparing document text", 0) == 0;
-    if (started && (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0))
-      reading.push_back(l);
-  }
+  const std::vector<std::string> reading = SpeechLog(s, true);
   std::vector<std::string> expected;
   for (const Page& p : Pages) {
     expected.push_back(std::string("MORROWIND::Preparing document text: ") + p.text);
