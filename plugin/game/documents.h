@@ -3,9 +3,9 @@
 #pragma once
 #include <cstdint>
 
-// One line of the page being built, in the game's own buffer: a '>' three
-// bytes past its terminator (what is left of the "<BR>" the game cut the
-// line at) ends a sentence, any other line is followed by two blanks.
+// One line of the page being built, in the game's own buffer: a line with
+// a '>' three bytes past its terminator (the game's mark behind a line that
+// ends a paragraph) is followed by ". ", any other by two blanks.
 void AppendTextLine(const char* line);
 
 // CaptureAndSpeak around the game routines and callbacks.  Each has the

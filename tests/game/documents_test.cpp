@@ -244,6 +244,15 @@ TEST_F(Documents, NoLineIsSpokenTwice) {
   script = PageScript{};
   CaptureAndSpeakBook(0);  // no lines: nothing left over to speak
   EXPECT_TRUE(TakePosted().empty());
+  // A journal page inside a page is part of it, whatever was heard before.
+  script = Page({{"Page three", true}});
+  script.inside = [] {
+    script.lines = {};
+    script.entries = {"An entry"};
+    CaptureJournalPage(0, 0, 0, 0, 0);
+  };
+  CaptureAndSpeakBook(0);
+  EXPECT_EQ(PostedTexts(), std::vector<std::string>{"Page three. An entry.   "});
 }
 
 // Two entries whose words, swapped, make another text with the same sum.
