@@ -10,6 +10,8 @@
 //                         (needs the worker: pass --wait-log too)
 //   --record FILE         the scene writes what the player heard there (WAV)
 //   --volume N            what the game's volume query answers (default 200)
+//   --reenter             once started, call the plug-in's exported DLLMain
+//                         with attach and then detach, as a loader might
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
