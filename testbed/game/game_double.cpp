@@ -1,4 +1,5 @@
 #include "game/game_double.h"
+#include "game/documents_double.h"
 
 #include <mmsystem.h>
 #include <dsound.h>
@@ -159,6 +160,7 @@ void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, 
 // loader makes a record of a voice file the double has on disk, and the say
 // routine does what the game's does.  True when the effect set eax itself.
 bool RoutineEffect(uint32_t id, Cpu* frame, const uint32_t* stack) {
+  DocumentRoutineEffect(static_cast<Routine>(id), stack);
   if (id == ViewModeChange) Put(gameMaster, 0x13C, 50.0f);
   if (id == SetFieldOfView) std::memcpy(reinterpret_cast<uint8_t*>(frame->ecx) + 8, &stack[1], 4);
   if (id == VoiceFileLoader) {
@@ -491,9 +493,15 @@ CRITICAL_SECTION& RunLock() {
   return lock.section;
 }
 
+// A routine of the double may run places itself (a page laid out line by
+// line): the inner run keeps the outer one's way back.
 uint32_t RunPlace(uintptr_t entry, const Cpu& in, Cpu& out) {
   EnterCriticalSection(&RunLock());
+  Cpu* const outerOut = runOut;
+  const uint32_t outerEsp = savedHostEsp;
   const uint32_t path = RunPlaceAsm(&in, &out, static_cast<uint32_t>(entry));
+  runOut = outerOut;
+  savedHostEsp = outerEsp;
   LeaveCriticalSection(&RunLock());
   return path;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "game/documents_double.h"
 #include "game/game_double.h"
 #include "host/host_driver.h"
 #include "sapi_standin_control.h"
@@ -82,6 +83,10 @@ const char* const Lines[] = {
 };
 const char JournalEntry[] = "I met a Dark Elf named Dralasa Nerethi in Balmora.";
 const char ToneFile[] = "Vo\\scene\\tone.wav";
+
+using game_double::SceneBook;
+using game_double::SceneJournal;
+const char* const SceneJournalReordered[] = {SceneJournal[1], SceneJournal[0]};
 
 const char* SpeakerName(uint32_t ref) {
   if (ref == Addr(player.ref)) return player.name;
@@ -178,6 +183,9 @@ void WriteToneFile() {
 
 // What the player heard: every played buffer at the frequency it played at,
 // resampled to 44 100 Hz and laid where it started, summed.
+// A buffer stopped before its end is heard up to the stop.
+DWORD stoppedAt[64];
+
 void WriteRecording(const char* path, DWORD sceneStart) {
   constexpr uint32_t Rate = 44100;
   std::vector<int32_t> mix;
@@ -185,7 +193,11 @@ void WriteRecording(const char* path, DWORD sceneStart) {
     const game_double::SayEntry e = game_double::GetSay(i);
     if (!e.pcm || !e.frequency) continue;
     const size_t at = static_cast<size_t>(uint64_t{e.startTick - sceneStart} * Rate / 1000);
-    const uint32_t samples = e.bytes / 2;
+    uint32_t samples = e.bytes / 2;
+    if (i < 64 && stoppedAt[i]) {
+      const uint64_t heard = uint64_t{stoppedAt[i] - e.startTick} * e.frequency / 1000;
+      if (heard < samples) samples = static_cast<uint32_t>(heard);
+    }
     const size_t out = static_cast<size_t>(uint64_t{samples} * Rate / e.frequency);
     if (mix.size() < at + out) mix.resize(at + out);
     for (size_t j = 0; j < out; ++j) {
@@ -215,6 +227,61 @@ void WriteRecording(const char* path, DWORD sceneStart) {
   Report("recording.file=%s", path);
   Report("recording.ms=%u", static_cast<uint32_t>(uint64_t{pcm.size()} * 1000 / Rate));
   Report("recording.rms=%d", static_cast<int>(std::sqrt(sum / (pcm.empty() ? 1 : pcm.size()))));
+}
+
+// A page the player opened: read aloud once (a say call for the player,
+// played to its end), or, with `heard` false, not read at all.
+void ReportPage(const char* name, uint32_t& says, bool heard) {
+  const bool said = WaitForSay(says + 1, heard ? 90000 : 2500);
+  Report("%s.said=%d", name, said ? 1 : 0);
+  if (!said) return;
+  Report("%s.say=%u", name, says);
+  Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+  WaitPlayed(game_double::GetSay(says));
+  ReportSay(says);
+  says = game_double::SayCount();
+}
+
+// The player reads a book, turns its page, reads a note and looks at the
+// journal three times; the third page is cut short by closing the window.
+void ReadTexts(uint32_t& says) {
+  Report("book.open_result=%08X", game_double::PlayerOpensBook(SceneBook, 2));
+  ReportPage("book.page0", says, true);
+  game_double::PlayerTurnsPage(true);
+  ReportPage("book.page1", says, true);
+  game_double::PlayerClosesTextWindow();
+  Report("note.open_result=%08X", game_double::PlayerOpensNote(game_double::SceneNote));
+  ReportPage("note", says, true);
+  game_double::PlayerClosesTextWindow();
+  game_double::PlayerOpensJournal(SceneJournal, 2);
+  ReportPage("journal.page0", says, true);
+  game_double::PlayerClosesTextWindow();
+  game_double::PlayerOpensJournal(SceneJournal, 2);  // the page just heard
+  ReportPage("journal.page0_again", says, false);
+  game_double::PlayerClosesTextWindow();
+
+  game_double::PlayerOpensJournal(SceneJournalReordered, 2);
+  const bool said = WaitForSay(says + 1, 90000);
+  Report("journal.page1.said=%d", said ? 1 : 0);
+  if (!said) return;
+  const game_double::SayEntry e = game_double::GetSay(says);
+  auto* buffer = reinterpret_cast<IDirectSoundBuffer*>(e.buffer);
+  Sleep(600);
+  DWORD status = 0;
+  if (buffer) buffer->GetStatus(&status);
+  Report("close.playing_before=%d", (status & DSBSTATUS_PLAYING) ? 1 : 0);
+  game_double::PlayerClosesTextWindow();
+  const DWORD closed = GetTickCount();
+  status = 0;
+  if (buffer) buffer->GetStatus(&status);
+  Report("close.playing_after=%d", (status & DSBSTATUS_PLAYING) ? 1 : 0);
+  Report("close.heard_ms=%u", static_cast<uint32_t>(closed - e.startTick));
+  Report("close.length_ms=%u", e.frequency ? static_cast<uint32_t>(uint64_t{e.bytes} / 2 * 1000 / e.frequency) : 0);
+  if (says < 64) stoppedAt[says] = closed;
+  Report("journal.page1.say=%u", says);
+  Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+  ReportSay(says);
+  says = game_double::SayCount();
 }
 
 }  // namespace
@@ -269,6 +336,9 @@ void Run(const char* recordPath) {
                                              200);
   WaitPlayed(game_double::GetSay(says));
   ReportSay(says);
+  says = game_double::SayCount();
+
+  ReadTexts(says);
 
   Report("say.count=%u", game_double::SayCount());
   if (recordPath) WriteRecording(recordPath, sceneStart);

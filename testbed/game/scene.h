@@ -1,6 +1,7 @@
 // The scripted scene of the game double: a few lines of dialogue and a
 // journal entry pass through the game's dialogue routine the way the game
-// passes them, and what the player hears is written down.
+// passes them, the player reads a book, a note and the journal, and what the
+// player hears is written down.
 #pragma once
 #include <cstdint>
 

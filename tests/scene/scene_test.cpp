@@ -79,13 +79,24 @@ TEST(Scene, RunsToTheEndWithDirectSound) {
   EXPECT_EQ(ReportValue(s.report, "scene.done"), "1");
 }
 
+// The log's speech lines of the dialogue part, or of the part where the
+// player reads (from the first document text on).
+std::vector<std::string> SpeechLog(const Scene& s, bool reading) {
+  std::vector<std::string> lines;
+  bool inReading = false;
+  for (const std::string& l : s.log) {
+    inReading = inReading || l.rfind("MORROWIND::Preparing document text", 0) == 0;
+    if (inReading == reading && (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0))
+      lines.push_back(l);
+  }
+  return lines;
+}
+
 // Each line once in the log, in the order the game passed them, classified;
 // the second pass of each line and the journal entry are not spoken.
 TEST(Scene, LogShowsEachLineOnceClassified) {
   const Scene& s = RunWith(1);
-  std::vector<std::string> dialogue;
-  for (const std::string& l : s.log)
-    if (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0) dialogue.push_back(l);
+  const std::vector<std::string> dialogue = SpeechLog(s, false);
   std::vector<std::string> expected;
   for (const Line& l : Lines) {
     expected.push_back("MORROWIND::Preparing a dialogue text.");
@@ -97,7 +108,7 @@ TEST(Scene, LogShowsEachLineOnceClassified) {
 
 TEST(Scene, EachLineReachesTheSayRoutineOnceAsItsSpeaker) {
   const Scene& s = RunWith(1);
-  ASSERT_EQ(ReportValue(s.report, "say.count"), "4");  // three lines and the game's own file
+  ASSERT_EQ(ReportValue(s.report, "say.count"), "9");  // three lines, the game's own file, five pages
   std::vector<std::string> files;
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(Lines[i].speaker);
@@ -153,6 +164,62 @@ TEST(Scene, OrdinaryVoiceFileGoesThroughTheGamesLoader) {
   EXPECT_EQ(s.Say(3, "played"), "1");
   EXPECT_EQ(s.Say(3, "format_rate"), "22050");
   EXPECT_EQ(s.Say(3, "frequency"), "22050");
+}
+
+// Texts the player reads: the book's two pages, the note, the journal page,
+// the same page again (not read), and the page with the same entries in
+// another order, cut short by closing the window.
+struct Page {
+  const char* name;
+  const char* text;  // as spoken (the log keeps no trailing blanks)
+};
+const Page Pages[] = {
+    {"book.page0",
+     "A Short History of Balmora. Balmora stands on the Odai river, in the  heart of the West Gash.."},
+    {"book.page1", "Its great houses keep their halls here."},
+    {"note", "Meet me at the silt strider port at  dawn.. F."},
+    {"journal.page0", "Caius Cosades sent me to Balmora.   Fargoth lost his best ring."},
+    {"journal.page1", "Fargoth lost his best ring.   Caius Cosades sent me to Balmora."},
+};
+
+TEST(Scene, EachPageIsReadOnceInThePlayersVoice) {
+  const Scene& s = RunWith(1);
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(Pages[i].name);
+    const std::string name = Pages[i].name;
+    ASSERT_EQ(ReportValue(s.report, name + ".said"), "1");
+    const int say = std::stoi(ReportValue(s.report, name + ".say"));
+    EXPECT_EQ(say, 4 + i);
+    EXPECT_EQ(s.Say(say, "speaker"), "Indoril Veth");
+    EXPECT_EQ(s.Say(say, "voice"), "Quorrim Male");  // documents by the dialogue voice of the player's sex
+    EXPECT_EQ(s.Say(say, "loader"), "plugin");
+    EXPECT_EQ(s.Say(say, "played"), "1");
+    EXPECT_EQ(s.Say(say, "frequency"), "43800");  // an Imperial man: the male base only
+  }
+  EXPECT_EQ(ReportValue(s.report, "journal.page0_again.said"), "0");
+  // The wrappers hand the game the opening routines' own results.
+  EXPECT_EQ(ReportValue(s.report, "book.open_result"), "5EED0600");
+  EXPECT_EQ(ReportValue(s.report, "note.open_result"), "5EED0400");
+}
+
+TEST(Scene, LogShowsEachPageOnce) {
+  const Scene& s = RunWith(1);
+  const std::vector<std::string> reading = SpeechLog(s, true);
+  std::vector<std::string> expected;
+  for (const Page& p : Pages) {
+    expected.push_back(std::string("MORROWIND::Preparing document text: ") + p.text);
+    expected.push_back("MORROWIND::Player is Male");
+    expected.push_back(std::string("EVENT::Trying to speak: ") + p.text);
+  }
+  EXPECT_EQ(reading, expected);
+}
+
+// The window closes while the last page is read: its buffer stops at once.
+TEST(Scene, ClosingTheTextWindowStopsTheReading) {
+  const Scene& s = RunWith(1);
+  EXPECT_EQ(ReportValue(s.report, "close.playing_before"), "1");
+  EXPECT_EQ(ReportValue(s.report, "close.playing_after"), "0");
+  EXPECT_LT(std::stoul(ReportValue(s.report, "close.heard_ms")), std::stoul(ReportValue(s.report, "close.length_ms")));
 }
 
 }  // namespace
