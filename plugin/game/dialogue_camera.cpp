@@ -111,7 +111,8 @@ void AimCameraAtPartner(ActorMobile* partner) {
   ObjectRef* player;
   ObjectRef* ref = PartnerRef(partner, &player);
   const GameCamera* camera = GetGameCamera();
-  if (!ref || !camera) return;
+  // Without a player no freeze check runs to end the turn.
+  if (!ref || !player || !camera) return;
   const float height = ScaledHeight(ref);
 
   float aimX = ref->x, aimY = ref->y, aimZ;

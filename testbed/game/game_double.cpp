@@ -1,5 +1,7 @@
 #include "game/game_double.h"
 
+#include "game/camera_double.h"
+
 #include <mmsystem.h>
 #include <dsound.h>
 
@@ -299,6 +301,7 @@ void BuildObjects() {
   Put(soundRecord, 0x2C, Addr(soundFormat));
   Put(soundFormat, 4, 44100u);
   Put(At(0x3C67E0), 0, Addr(soundManager));
+  BuildCamera();
 }
 
 // ---------------------------------------------------------------------------

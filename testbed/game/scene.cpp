@@ -237,8 +237,9 @@ void Run(const char* recordPath) {
   player.mobile = game_double::Objects().playerMobile;
   player.ref = game_double::Objects().playerRef;
   Build(player, 0.0f);
-  float x = 100.0f;
-  for (Actor& a : cast) Build(a, x += 50.0f);
+  // Within arm's reach: no dialogue zoom, the game's volume as it is.
+  float x = 0.0f;
+  for (Actor& a : cast) Build(a, x += 15.0f);
 
   constexpr DWORD LineTimeoutMs = 90000;
   uint32_t says = game_double::SayCount();
