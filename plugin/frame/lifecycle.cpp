@@ -21,11 +21,6 @@ HANDLE WorkerThread;
 DWORD WorkerThreadId;
 bool Started;  // attach went through (loader mode or a running worker)
 
-VoiceChannel VoiceMaleDlg;
-VoiceChannel VoiceFemaleDlg;
-VoiceChannel VoiceCreatureDlg;
-VoiceChannel VoiceDoc;
-
 namespace {
 
 constexpr uintptr_t GameMasterHolderOffset = 0x3C67DC;
@@ -162,10 +157,6 @@ BOOL AttachPlugin(HINSTANCE instance) {
   ResumeThread(WorkerThread);
   Started = true;
   return TRUE;
-}
-
-void ReleaseVoices() {
-  for (VoiceChannel* c : AllChannels) c->voice.Release();
 }
 
 // The voices belong to the worker, which may be inside a Speak call right now:

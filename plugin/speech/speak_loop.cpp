@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "common/voice_config.h"
-#include "plugin/frame/lifecycle.h"
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
@@ -17,14 +16,23 @@ VoiceChannel* volatile pendingChannel = nullptr;
 namespace {
 
 volatile LONG releaseRequested = 0;
+// Counts the calls of DiscardWaitingSpeech; a request or a waiting line from
+// an earlier count is stale.
+volatile LONG discardEpoch = 0;
 
 // Wakes the worker with an id it consumes without effect.
 constexpr UINT WM_WAKE = WM_USER + 1;
-constexpr DWORD ActiveRoundMs = 1000;
 
 // The copy of the waiting line's speaker and text (null for a request that
-// came without one); owned by the worker, like pendingChannel.
+// came without one), and the discard count it was accepted under; owned by
+// the worker, like pendingChannel.
 SpeakRequest* pendingRequest = nullptr;
+uint32_t pendingEpoch = 0;
+
+// Whether each chord was down at the previous sample: a chord acts once per
+// press, however many rounds it is held.
+bool speakChordWasDown = false;
+bool silenceChordWasDown = false;
 
 void Forget(SpeakRequest*& request) {
   if (request) HeapFree(GetProcessHeap(), 0, request);
@@ -65,8 +73,18 @@ int32_t SpeakRequestText(VoiceChannel* channel, const SpeakRequest* request) {
   return channel->voice.Speak(TextOf(channel, request));
 }
 
+bool IsStale(uint32_t epoch) { return epoch != SpeechEpoch(); }
+
+// The waiting line is forgotten once its speaker may be gone.
+void DropStaleWaitingLine() {
+  if (pendingChannel && IsStale(pendingEpoch)) {
+    pendingChannel = nullptr;
+    Forget(pendingRequest);
+  }
+}
+
 void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
-  if (!channel || !channel->enabled) {
+  if (!channel || !channel->enabled || (request && IsStale(request->epoch))) {
     Forget(request);
     return;
   }
@@ -74,6 +92,7 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
   pendingChannel = channel;
   Forget(pendingRequest);
   pendingRequest = request;  // a new request always replaces the waiting line
+  pendingEpoch = request ? request->epoch : SpeechEpoch();
   speechActive = 1;
   if (!channel->autoSpeak) return;
   if (SpeakRequestText(channel, request) == 0 && CurrentSpeaker) {
@@ -84,12 +103,50 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
 }
 
 void SpeakPending() {
+  DropStaleWaitingLine();
   VoiceChannel* channel = pendingChannel;
   if (!channel || channel->autoSpeak) return;
   if (SpeakRequestText(channel, pendingRequest) == 0) {
     PlayChannel(channel);
     pendingChannel = nullptr;
     Forget(pendingRequest);
+  }
+}
+
+// A chord acts when it goes down, not while it stays down.  An empty chord
+// (code 0) is always down, so it acts at every sample.
+bool ChordPressed(uint32_t code, bool& wasDown) {
+  const bool down = KeyChordDown(code);
+  const bool pressed = down && (!wasDown || code == 0);
+  wasDown = down;
+  return pressed;
+}
+
+// Takes the next message of the loop's range.  Idle, it waits for one.
+// Active, the round ends as soon as one comes and otherwise after
+// ActiveRoundMs, so that a request is handled within milliseconds and a
+// short press of a chord still falls on a sample.
+bool TakeMessage(MSG& msg) {
+  if (!speechActive) return GetMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT) > 0;
+  if (PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT, PM_REMOVE)) return true;
+  if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ActiveRoundMs, QS_POSTMESSAGE | QS_SENDMESSAGE) ==
+      WAIT_OBJECT_0) {
+    if (PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT, PM_REMOVE)) return true;
+    // Woken by a message outside our range, which stays queued: the rest of
+    // the round is slept, so that it cannot keep the loop spinning.
+    Sleep(ActiveRoundMs);
+  }
+  return false;
+}
+
+void SampleChords() {
+  if (ChordPressed(static_cast<uint32_t>(Settings.SpeakKeyCode), speakChordWasDown)) {
+    SpeakPending();
+    speechActive = 1;
+  }
+  if (ChordPressed(static_cast<uint32_t>(Settings.SilenceKeyCode), silenceChordWasDown)) {
+    StopAllSpeech();
+    speechActive = 0;
   }
 }
 
@@ -131,10 +188,18 @@ void SetUpVoices() {
   if (VoiceDoc.enabled && Settings.DocVoiceAsDlg == 0) SetUpVoice({&VoiceDoc, "VoiceDoc"});
 }
 
+void ReleaseVoices() {
+  for (VoiceChannel* c : AllChannels) c->voice.Release();
+}
+
 void RequestVoiceRelease() {
   InterlockedExchange(&releaseRequested, 1);
   PostThreadMessageA(WorkerThreadId, WM_WAKE, 0, 0);
 }
+
+void DiscardWaitingSpeech() { InterlockedIncrement(&discardEpoch); }
+
+uint32_t SpeechEpoch() { return static_cast<uint32_t>(discardEpoch); }
 
 void RunSpeakLoop() {
   MSG msg{};
@@ -143,39 +208,29 @@ void RunSpeakLoop() {
   // would otherwise be dropped here with its copy.
   PeekMessageA(&msg, nullptr, 0, 0xFFFFFFFF, PM_NOREMOVE);
   msg = MSG{};
+  speakChordWasDown = silenceChordWasDown = false;
   for (;;) {
     // The host's exit event asked for the voices: released here, between
     // two rounds, never under a running Speak.  Checked before each wait, so
     // a request made before this thread had its queue (its wake-up message
     // then went nowhere) is not left waiting for some later message.
     if (InterlockedExchange(&releaseRequested, 0)) ReleaseVoices();
+    DropStaleWaitingLine();
     // Only ids 0x400 to 0x409 are taken; 0x401 to 0x408 have no effect.
-    if (speechActive)
-      PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT, PM_REMOVE);
-    else
-      GetMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT);
-    if (msg.hwnd) {
-      // A window of this thread (SAPI may make one) owns the id, not the loop.
-      DispatchMessageA(&msg);
-    } else if (msg.message == WM_SPEAK_REQUEST) {
-      // Only the four channels are requests; anything else is left alone,
-      // its lParam included, since it is not a copy of ours.
-      if (VoiceChannel* channel = KnownChannel(msg.wParam))
-        HandleSpeakRequest(channel, reinterpret_cast<SpeakRequest*>(msg.lParam));
-    } else if (msg.message == WM_WORKER_QUIT) {
-      break;
-    }
-    if (speechActive) {
-      Sleep(ActiveRoundMs);
-      if (KeyChordDown(static_cast<uint32_t>(Settings.SpeakKeyCode))) {
-        SpeakPending();
-        speechActive = 1;
-      }
-      if (KeyChordDown(static_cast<uint32_t>(Settings.SilenceKeyCode))) {
-        StopAllSpeech();
-        speechActive = 0;
+    if (TakeMessage(msg)) {
+      if (msg.hwnd) {
+        // A window of this thread (SAPI may make one) owns the id, not the loop.
+        DispatchMessageA(&msg);
+      } else if (msg.message == WM_SPEAK_REQUEST) {
+        // Only the four channels are requests; anything else is left alone,
+        // its lParam included, since it is not a copy of ours.
+        if (VoiceChannel* channel = KnownChannel(msg.wParam))
+          HandleSpeakRequest(channel, reinterpret_cast<SpeakRequest*>(msg.lParam));
+      } else if (msg.message == WM_WORKER_QUIT) {
+        break;
       }
     }
+    if (speechActive) SampleChords();
     msg = MSG{};
   }
   Forget(pendingRequest);

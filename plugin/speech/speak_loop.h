@@ -1,6 +1,8 @@
-// The worker thread: it sets up the enabled voices, then
+// The worker thread's side of speech: it owns the four voices, sets them up,
 // renders speak requests at once or on the speak key, and while speech is
-// active samples the speak and silence key chords once a second.
+// active samples the speak and silence key chords every few milliseconds.
+// The frame only starts the thread (which runs SetUpVoices, RunSpeakLoop,
+// ReleaseVoices) and asks for the voices at the host's exit.
 #pragma once
 #include <cstdint>
 
@@ -13,12 +15,27 @@ extern VoiceChannel* volatile pendingChannel;
 // with the "WRKTHREAD::" lines.
 void SetUpVoices();
 
-// Worker: runs until WM_WORKER_QUIT arrives.
+// Worker: runs until WM_WORKER_QUIT arrives.  While speech is active a round
+// ends as soon as a request comes, and otherwise after ActiveRoundMs.
 void RunSpeakLoop();
+inline constexpr uint32_t ActiveRoundMs = 30;
+
+// Releases the four voices on the calling thread: the worker's own exit, or
+// a host that has no worker running.
+void ReleaseVoices();
 
 // Any thread: have the worker release its voices at the end of its current
 // round (it may be inside Speak right now).
 void RequestVoiceRelease();
+
+// Any thread (the game's, when it leaves menu mode and may free the actors of
+// the dialogue): the line waiting for the speak key and every request posted
+// before this call are dropped unspoken, so none is played through a speaker
+// that no longer exists.
+void DiscardWaitingSpeech();
+
+// The discard generation a request is stamped with when it is posted.
+uint32_t SpeechEpoch();
 
 // True when every non-zero byte of code names a key that is down now; a code
 // of 0 therefore always counts as held.

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "plugin/frame/plugin_state.h"
+#include "plugin/speech/speak_loop.h"
 #include "plugin/speech/text_filter.h"
 #include "plugin/speech/voice_channel.h"
 
@@ -17,6 +18,7 @@ bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* raw
   if (!request) return false;  // no copy, no line: the channel's fields are not the worker's to read
   request->speaker = speaker;
   request->voicePitch = voicePitch;
+  request->epoch = SpeechEpoch();
   lstrcpyA(request->text, channel->text);
   if (PostThreadMessageA(WorkerThreadId, WM_SPEAK_REQUEST, reinterpret_cast<WPARAM>(channel),
                          reinterpret_cast<LPARAM>(request)))

@@ -23,6 +23,7 @@ struct ObjectRef;
 struct SpeakRequest {
   ObjectRef* speaker;
   int32_t voicePitch;  // pitch value for the voice's configuration, or KeepVoicePitch
+  uint32_t epoch;      // SpeechEpoch() at posting: stale once speech was discarded since
   char text[1];  // the filtered text, zero-terminated (allocated to length)
 };
 

@@ -14,7 +14,7 @@ namespace {
 // The game's routines are thiscall with their stack arguments removed by the
 // callee; a fastcall function with a dummy edx has the same shape.
 void __fastcall Say(SoundManager*, void*, const char* name, ObjectRef* speaker, uint32_t zero, uint32_t volume) {
-  Calls().says.push_back({name, speaker, zero, volume});
+  Calls().says.push_back({name, speaker, zero, volume, GetTickCount()});
 }
 int32_t __fastcall VolumeQuery(void*, void*, uint32_t, float, uint32_t, uint32_t) { return Calls().volume; }
 void* __fastcall Loader(SoundManager*, void*, const char* path, uint32_t second) {

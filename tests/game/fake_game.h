@@ -22,6 +22,7 @@ struct SayCall {
   std::string name;
   ObjectRef* speaker;
   uint32_t zero, volume;
+  DWORD tick;  // GetTickCount() when the game was asked to say it
 };
 
 struct LoaderCall {
