@@ -120,6 +120,9 @@ uint32_t SetGameAi(uint32_t on) {
 }
 
 void ExitMenuMode() {
+  // The game may free the dialogue's actors once its menu is gone: no line
+  // still waiting for the speak key or for the worker may name one of them.
+  DiscardWaitingSpeech();
   if (!menuPhaseOpen) return;
   if (Settings.StopSpkOnClose != 0) StopAllSpeech();
   if (savedFov >= 0) SetCameraFov(savedFov);

@@ -10,8 +10,13 @@
 #include "game/camera_double.h"
 #include "game/frame_loop.h"
 #include "game/game_double.h"
+#include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_state.h"
+#include "plugin/speech/speak_loop.h"
+#include "plugin/speech/speak_request.h"
+#include "plugin/speech/voice_channel.h"
+#include "support/test_support.h"
 
 using game_double::Frame;
 using game_double::Objects;
@@ -493,6 +498,37 @@ TEST_F(DialogueFrames, NothingMissingFaults) {
   EXPECT_FALSE(AiOff());
   game_double::CloseMenu();
   game_double::SetPlayerPresent(true);
+}
+
+// ---------------------------------------------------------------------------
+// Speech at the exit: a line posted in the dialogue never reaches the worker
+// after the game left menu mode (the partner may be gone by then).  This
+// thread stands in for the worker.
+
+TEST_F(DialogueFrames, LinesOfTheDialogueDroppedAtTheExit) {
+  testsupport::ScratchDir dir("dialogue-exit-speech");
+  lstrcpynA(LogFilePath, (dir / "ModuleLoader.log").c_str(), sizeof LogFilePath);
+  VoiceChannel& channel = VoiceMaleDlg;
+  const uint32_t enabled = channel.enabled;
+  channel.enabled = 1;  // no voice behind it: the worker only logs what it takes
+  const DWORD savedWorker = WorkerThreadId;
+  WorkerThreadId = GetCurrentThreadId();
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  ObjectRef* partner = reinterpret_cast<ObjectRef*>(PartnerRef());
+  Talk(1);
+  ASSERT_TRUE(PostSpeakRequest(&channel, partner, "Said in the dialogue."));
+  game_double::CloseMenu();
+  ASSERT_TRUE(PostSpeakRequest(&channel, nullptr, "After the dialogue."));
+  PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
+  RunSpeakLoop();
+  speechActive = 0;
+  WorkerThreadId = savedWorker;
+  channel.enabled = enabled;
+  LogFilePath[0] = 0;
+  EXPECT_EQ(testsupport::LogValues(dir / "ModuleLoader.log"),
+            std::vector<std::string>{"EVENT::Trying to speak: After the dialogue."});
 }
 
 }  // namespace
