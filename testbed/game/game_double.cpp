@@ -152,6 +152,8 @@ void Put(uint8_t* object, uint32_t offset, T value) {
 }
 uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
+float viewSwitchFov = 50.0f;
+
 void* __cdecl GameAllocate(uint32_t bytes);
 uint32_t LoadVoiceFile(uint8_t* manager, const char* path);
 void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, uint32_t volume);
@@ -161,7 +163,7 @@ void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, 
 // loader makes a record of a voice file the double has on disk, and the say
 // routine does what the game's does.  True when the effect set eax itself.
 bool RoutineEffect(uint32_t id, Cpu* frame, const uint32_t* stack) {
-  if (id == ViewModeChange) Put(gameMaster, 0x13C, 50.0f);
+  if (id == ViewModeChange) Put(gameMaster, 0x13C, viewSwitchFov);
   if (id == SetFieldOfView) std::memcpy(reinterpret_cast<uint8_t*>(frame->ecx) + 8, &stack[1], 4);
   if (id == VoiceFileLoader) {
     // A file the double does not have: no record, as the game's loader gives.
@@ -472,6 +474,7 @@ uint32_t RoutineArgBytes(Routine r) { return Routines[r].argBytes; }
 const RoutineCall& LastCall(Routine r) { return calls[r]; }
 void ResetCalls() { std::memset(calls, 0, sizeof calls); }
 World& Objects() { return world; }
+void SetViewSwitchFov(float fov) { viewSwitchFov = fov; }
 void SetPlayerPresent(bool present) { Put(gameMaster, 0x5C, present ? Addr(playerList) : 0u); }
 uintptr_t FallExitAddress() { return reinterpret_cast<uintptr_t>(&CaptureFall); }
 
