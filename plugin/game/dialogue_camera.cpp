@@ -14,15 +14,35 @@ struct SinCos {
   float sine, cosine;
 };
 
+bool OppositeSigns(float a, float b) { return (a < 0 && b > 0) || (a > 0 && b < 0); }
+
+int SignIndex(float v) { return v > 0 ? 2 : v < 0 ? 0 : 1; }  // NaN counts as zero
+
 // One entry per whole degree.  The values never change, so the table is made
-// once when the library loads instead of at every aim.
+// once when the library loads instead of at every aim.  The scans skip every
+// entry whose sine or cosine has the sign opposite to the value sought; for
+// each pair of signs the entries left are listed once, in table order, so a
+// scan visits about a quarter of the table and finds what the full scan finds.
 struct SinCosTableT {
   SinCos entry[360];
-  SinCosTableT() {
+  uint16_t bothSigns[3][3][360];  // [sine sign][cosine sign]: entries 0..359 not skipped
+  uint16_t bothCount[3][3];
+  uint16_t cosineSign[3][180];    // entries 0..179 whose cosine is not skipped
+  uint16_t cosineCount[3];
+  SinCosTableT() : bothCount{}, cosineCount{} {
     for (int i = 0; i < 360; ++i) {
       const double r = i * 3.14159265358979323846 / 180.0;
       entry[i] = {static_cast<float>(std::sin(r)), static_cast<float>(std::cos(r))};
     }
+    const float probe[3] = {-1.0f, 0.0f, 1.0f};
+    for (int s = 0; s < 3; ++s)
+      for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 360; ++i)
+          if (!OppositeSigns(entry[i].sine, probe[s]) && !OppositeSigns(entry[i].cosine, probe[c]))
+            bothSigns[s][c][bothCount[s][c]++] = static_cast<uint16_t>(i);
+    for (int c = 0; c < 3; ++c)
+      for (int i = 0; i < 180; ++i)
+        if (!OppositeSigns(entry[i].cosine, probe[c])) cosineSign[c][cosineCount[c]++] = static_cast<uint16_t>(i);
   }
 };
 const SinCosTableT SinCosTable;
@@ -35,8 +55,6 @@ bool yawPending = true;
 bool pitchPending = true;
 int32_t lastYawDifference = 180;
 int32_t lastPitchDifference = 180;
-
-bool OppositeSigns(float a, float b) { return (a < 0 && b > 0) || (a > 0 && b < 0); }
 
 // The player's reference when the partner is someone else and both exist;
 // the dialogue camera has nothing to do otherwise.
@@ -198,9 +216,11 @@ void ResetCameraTurn() {
 int32_t NearestAngle(float sine, float cosine) {
   int32_t best = -1;
   float bestSine = 100.0f, bestCosine = 100.0f;
-  for (int32_t i = 0; i < 360; ++i) {
+  const int s = SignIndex(sine), c = SignIndex(cosine);
+  const uint16_t* index = SinCosTable.bothSigns[s][c];
+  for (uint32_t k = 0, n = SinCosTable.bothCount[s][c]; k < n; ++k) {
+    const int32_t i = index[k];
     const SinCos& t = SinCosTable.entry[i];
-    if (OppositeSigns(t.sine, sine) || OppositeSigns(t.cosine, cosine)) continue;
     const float ds = std::fabs(t.sine - sine), dc = std::fabs(t.cosine - cosine);
     if (ds < bestSine && dc < bestCosine) {
       best = i;
@@ -214,9 +234,10 @@ int32_t NearestAngle(float sine, float cosine) {
 int32_t AngleFromCosine(float cosine) {
   int32_t best = -1;
   float bestDistance = 100.0f;
-  for (int32_t i = 0; i < 180; ++i) {
+  const int c = SignIndex(cosine);
+  for (uint32_t k = 0, n = SinCosTable.cosineCount[c]; k < n; ++k) {
+    const int32_t i = SinCosTable.cosineSign[c][k];
     const float tc = SinCosTable.entry[i].cosine;
-    if (OppositeSigns(tc, cosine)) continue;
     const float d = std::fabs(tc - cosine);
     if (d < bestDistance) {
       best = i;

@@ -65,6 +65,45 @@ TEST(CameraMaths, NearestAngleAndAngleFromCosine) {
   EXPECT_EQ(AngleFromCosine(nan), -1);
 }
 
+// The scans visit only the entries of the value's signs; they must find what
+// a scan of the whole table with the sign rule finds, edges and ties included.
+TEST(CameraMaths, ScansFindWhatTheWholeTableGives) {
+  auto opposite = [](float a, float b) { return (a < 0 && b > 0) || (a > 0 && b < 0); };
+  float table[360][2];
+  for (int i = 0; i < 360; ++i) {
+    const double r = i * 3.14159265358979323846 / 180.0;
+    table[i][0] = static_cast<float>(std::sin(r));
+    table[i][1] = static_cast<float>(std::cos(r));
+  }
+  auto nearest = [&](float s, float c) {
+    int best = -1;
+    float bs = 100, bc = 100;
+    for (int i = 0; i < 360; ++i) {
+      if (opposite(table[i][0], s) || opposite(table[i][1], c)) continue;
+      const float ds = std::fabs(table[i][0] - s), dc = std::fabs(table[i][1] - c);
+      if (ds < bs && dc < bc) best = i, bs = ds, bc = dc;
+    }
+    return best;
+  };
+  auto fromCosine = [&](float c) {
+    int best = -1;
+    float bd = 100;
+    for (int i = 0; i < 180; ++i) {
+      if (opposite(table[i][1], c)) continue;
+      const float d = std::fabs(table[i][1] - c);
+      if (d < bd) best = i, bd = d;
+    }
+    return best;
+  };
+  std::vector<float> values = {0.0f, -0.0f, 1e-20f, -1e-20f, 1.0f, -1.0f, 0.5f, -0.5f, 2.0f, -2.0f};
+  for (int i = 0; i < 360; ++i) values.push_back(table[i][0]), values.push_back(table[i][1] * 0.93f);
+  for (size_t a = 0; a < values.size(); a += 3)
+    for (size_t b = 0; b < values.size(); b += 7) {
+      ASSERT_EQ(NearestAngle(values[a], values[b]), nearest(values[a], values[b])) << values[a] << " " << values[b];
+    }
+  for (float v : values) ASSERT_EQ(AngleFromCosine(v), fromCosine(v)) << v;
+}
+
 // Documents fall back on the messages and the character generation checks,
 // messages on character generation; every other kind decides alone.
 TEST(MenuTable, ChecksPerIdentifier) {
