@@ -16,6 +16,7 @@
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
+#include "raw_memory.h"
 #include "support/test_support.h"
 
 using game_double::Frame;
@@ -28,17 +29,10 @@ constexpr uint16_t Options = 0xFDB2, Dialogue = 0xFF1A, Documents = 0xFD1D, Lett
                    Chargen = 0xFC7C, Inventory = 0x80B4, LeftToGame = 0xFC45;
 constexpr double Pi = 3.14159265358979323846;
 
-uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-template <typename T>
-void Put(uint8_t* object, uint32_t offset, T value) {
-  std::memcpy(object + offset, &value, sizeof value);
-}
-template <typename T = uint32_t>
-T Get(const uint8_t* object, uint32_t offset) {
-  T v;
-  std::memcpy(&v, object + offset, sizeof v);
-  return v;
-}
+using rawmemory::Addr;
+using rawmemory::Get;
+using rawmemory::Put;
+
 uint8_t* Master() { return Objects().gameMaster; }
 uint8_t* Player() { return Objects().playerMobile; }
 uint8_t* Partner() { return Objects().partnerMobile; }
