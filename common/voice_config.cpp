@@ -1,6 +1,10 @@
+// Portable: no Windows here, so that both deliverables share it and the
+// host's sanitizers and fuzzers (fuzz/) can build it too.
 #include "common/voice_config.h"
 
-#include <windows.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 int32_t PitchToVoiceScale(int32_t offset) {
   if (offset >= 5000) return 10;
@@ -8,43 +12,44 @@ int32_t PitchToVoiceScale(int32_t offset) {
   return offset / 500;  // truncates toward zero
 }
 
+namespace {
+char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameIgnoringCase(const char* a, const char* b, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  return true;
+}
+}  // namespace
+
 uint32_t SetConfigAttribute(int32_t value, const char* key, char* config) {
-  const int keyLength = lstrlenA(key);
-  char work[256];
-  lstrcpynA(work, config, sizeof work);
-  const int length = lstrlenA(work);
+  const size_t keyLength = std::strlen(key);
+  // The configuration is a VoiceConfigSize buffer: nothing past it is read,
+  // even when a hand-edited one comes without its terminator.
+  const size_t length = strnlen(config, VoiceConfigSize - 1);
   if (length < keyLength) return ConfigShorterThanKey;
 
-  int at = -1;
-  for (int i = 0; i + keyLength <= length; ++i) {
-    if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, work + i, keyLength, key, keyLength) == CSTR_EQUAL) {
-      at = i;
-      break;
-    }
-  }
-  if (at < 0) return ConfigKeyNotFound;
+  size_t at = 0;
+  while (at + keyLength <= length && !SameIgnoringCase(config + at, key, keyLength)) ++at;
+  if (at + keyLength > length) return ConfigKeyNotFound;
 
-  const char* open = nullptr;
-  for (const char* p = work + at + keyLength; *p; ++p)
-    if (*p == '"') { open = p; break; }
-  if (!open) return ConfigQuotesMissing;
-  const char* close = nullptr;
-  for (const char* p = open + 1; *p; ++p)
-    if (*p == '"') { close = p; break; }
-  if (!close) return ConfigQuotesMissing;
+  const char* const end = config + length;
+  const char* open = std::find(static_cast<const char*>(config) + at + keyLength, end, '"');
+  if (open == end) return ConfigQuotesMissing;
+  const char* close = std::find(open + 1, end, '"');
+  if (close == end) return ConfigQuotesMissing;
 
-  const int prefixLength = static_cast<int>(open - work) + 1;
-  const int suffixLength = lstrlenA(close);
   char number[16];
-  const int numberLength = wsprintfA(number, "%i", value);
-  if (prefixLength > 127 || suffixLength > 127 ||
-      prefixLength + numberLength + suffixLength > static_cast<int>(VoiceConfigSize) - 1)
-    return ConfigTooLong;
+  const int numberLength = std::snprintf(number, sizeof number, "%i", static_cast<int>(value));
+  const size_t prefixLength = static_cast<size_t>(open - config) + 1;
+  const size_t suffixLength = static_cast<size_t>(end - close);
+  if (prefixLength + static_cast<size_t>(numberLength) + suffixLength > VoiceConfigSize - 1) return ConfigTooLong;
 
   char result[VoiceConfigSize];
-  lstrcpynA(result, work, prefixLength + 1);
-  lstrcatA(result, number);
-  lstrcatA(result, close);
-  lstrcpyA(config, result);
+  std::memcpy(result, config, prefixLength);
+  std::memcpy(result + prefixLength, number, static_cast<size_t>(numberLength));
+  std::memcpy(result + prefixLength + numberLength, close, suffixLength);
+  result[prefixLength + numberLength + suffixLength] = 0;
+  std::memcpy(config, result, prefixLength + numberLength + suffixLength + 1);
   return ConfigChanged;
 }

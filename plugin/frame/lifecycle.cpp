@@ -39,7 +39,9 @@ using HostLogPathFn = const char*(__stdcall*)(uint32_t, uint32_t);
 
 // Calls the host's WriteLogFile(0, 0).  The host's convention is not ours to
 // know: whether it removes its two arguments or leaves them, the stack pointer
-// is taken back from the frame afterwards.
+// is taken back from the frame afterwards.  The function comes in EAX, pinned:
+// any register the compiler might choose could be EBP, which the frame below
+// overwrites before the call.
 __attribute__((noinline)) const char* CallHostLogPath(void* function) {
   const char* result;
   __asm__ volatile(
@@ -47,11 +49,11 @@ __attribute__((noinline)) const char* CallHostLogPath(void* function) {
       "mov %%esp, %%ebp\n\t"
       "push $0\n\t"
       "push $0\n\t"
-      "call *%1\n\t"
+      "call *%%eax\n\t"
       "mov %%ebp, %%esp\n\t"
       "pop %%ebp"
       : "=a"(result)
-      : "r"(function)
+      : "0"(function)
       : "ecx", "edx", "memory", "cc");
   return result;
 }
@@ -105,6 +107,10 @@ const char* VersionMessageText(int langIndex) {
 }
 
 BOOL AttachPlugin(HINSTANCE instance) {
+  // The loader may call the exported entry again with attach: the plug-in
+  // already runs (or runs in loader mode), and starting again would clear
+  // the channels under the worker and find its own hooks "differing".
+  if (Started) return TRUE;
   PluginInstance = instance;
   PluginHeap = GetProcessHeap();
   GameBase = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
@@ -172,6 +178,9 @@ void ReleaseVoicesFromHost() {
     ReleaseVoices();
 }
 
+// A detach through the exported entry, while the library stays loaded, is
+// taken as the host's exit event: the worker releases its voices between
+// rounds and goes on, and the real detach later finds nothing left to do.
 void DetachPlugin(bool processTerminating) {
   // The C runtime also calls the entry with DETACH after a refused attach:
   // nothing was started then, so there is nothing to say or release.

@@ -1,8 +1,6 @@
+// Portable: no Windows here, so that the filter also builds for the host's
+// sanitizers and fuzzers (fuzz/).
 #include "plugin/speech/text_filter.h"
-
-#include <windows.h>
-
-#include "plugin/speech/voice_channel.h"
 
 namespace {
 bool Dropped(char c) { return c == '@' || c == '#' || c == 0x7F; }
@@ -20,15 +18,4 @@ void SpeechTextFilter(char* destination, const char* source, uint32_t length) {
     if (c == '>') inMarkup = false;
   }
   *out = 0;
-}
-
-bool SetChannelText(VoiceChannel* channel, const char* text) {
-  HANDLE heap = GetProcessHeap();
-  const uint32_t length = text ? static_cast<uint32_t>(lstrlenA(text)) : 0;
-  char* block = static_cast<char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, length + 8));
-  if (!block) return false;
-  SpeechTextFilter(block, text ? text : "", length);
-  if (channel->text) HeapFree(heap, 0, channel->text);
-  channel->text = block;
-  return true;
 }

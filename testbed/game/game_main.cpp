@@ -13,6 +13,8 @@
 //   --camera-scene        the dialogue camera scene (after --scene's lines,
 //                         or alone); --camera-trace FILE.csv and
 //                         --camera-plot FILE.png write what it did
+//   --reenter             once started, call the plug-in's exported DLLMain
+//                         with attach and then detach, as a loader might
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 char reportPath[MAX_PATH] = "host-report.txt";
@@ -18,6 +19,7 @@ struct Options {
   DWORD holdMs = 0;
   bool exitEvent = true;
   bool freeLibrary = false;
+  bool reenter = false;
 };
 
 Options Parse(int argc, char** argv) {
@@ -33,6 +35,7 @@ Options Parse(int argc, char** argv) {
     else if (!strcmp(a, "--hold-ms")) o.holdMs = strtoul(next(), nullptr, 10);
     else if (!strcmp(a, "--no-exit-event")) o.exitEvent = false;
     else if (!strcmp(a, "--free")) o.freeLibrary = true;
+    else if (!strcmp(a, "--reenter")) o.reenter = true;
   }
   return o;
 }
@@ -107,6 +110,36 @@ bool FileHolds(const char* path, const char* text) {
   return strstr(buffer, text) != nullptr;
 }
 
+// The loader's list in the game folder: section "ModulesList" of
+// ModuleLoader.ini, one key per library, valued "1<dir>description" with dir
+// relative to the game folder or absolute.  The first such entry is the
+// module; without the file the plug-in beside the program is (plugin set,
+// false returned).  A file that lists no module leaves plugin empty.
+bool ModuleFromLoaderList(const char* gameDir, char* plugin) {
+  char ini[MAX_PATH];
+  wsprintfA(ini, "%sModuleLoader.ini", gameDir);
+  if (GetFileAttributesA(ini) == INVALID_FILE_ATTRIBUTES) {
+    wsprintfA(plugin, "%sVandrel.dll", gameDir);
+    return false;
+  }
+  plugin[0] = 0;
+  char keys[4096] = {};
+  GetPrivateProfileStringA("ModulesList", nullptr, "", keys, sizeof keys, ini);
+  for (const char* key = keys; *key; key += lstrlenA(key) + 1) {
+    char value[512];
+    GetPrivateProfileStringA("ModulesList", key, "", value, sizeof value, ini);
+    const char* close = strchr(value, '>');
+    if (value[0] != '1' || value[1] != '<' || !close) continue;
+    const std::string dir(static_cast<const char*>(value) + 2, close);
+    const bool absolute = dir.size() >= 2 && (dir[1] == ':' || (dir[0] == '\\' && dir[1] == '\\'));
+    const std::string path = (absolute ? "" : std::string(gameDir)) + dir + key;
+    lstrcpynA(plugin, path.c_str(), MAX_PATH);
+    Report("loader_list.%s=%s", key, value);
+    return true;
+  }
+  return false;
+}
+
 template <typename F>
 F Export(HMODULE m, const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
@@ -140,8 +173,15 @@ int RunHost(int argc, char** argv, void (*beforeLoad)(), void (*afterStart)()) {
   GetModuleFileNameA(nullptr, exeDir, sizeof exeDir);
   *(strrchr(exeDir, '\\') + 1) = 0;
   char plugin[MAX_PATH];
-  if (o.plugin) lstrcpynA(plugin, o.plugin, sizeof plugin);
-  else wsprintfA(plugin, "%sVandrel.dll", exeDir);
+  if (o.plugin) {
+    lstrcpynA(plugin, o.plugin, sizeof plugin);
+  } else if (!ModuleFromLoaderList(exeDir, plugin)) {
+    if (plugin[0] == 0) {
+      Report("load=not-listed");
+      return 0;
+    }
+  }
+  Report("module=%s", plugin);
 
   const char* logPath = nullptr;
   if (o.loadMldr) {
@@ -183,6 +223,13 @@ int RunHost(int argc, char** argv, void (*beforeLoad)(), void (*afterStart)()) {
     DWORD waited = 0;
     while (!FileHolds(logPath, o.waitLog) && waited < 60000) { Sleep(50); waited += 50; }
     Report("wait_log=%s", FileHolds(logPath, o.waitLog) ? "found" : "timeout");
+  }
+  if (o.reenter) {
+    // A loader that calls the exported entry itself, while the plug-in runs.
+    using EntryFn = BOOL(__stdcall*)(HINSTANCE, DWORD, void*);
+    EntryFn entry = Export<EntryFn>(p, "DLLMain");
+    Report("reenter.attach=%d", entry(p, DLL_PROCESS_ATTACH, nullptr));
+    Report("reenter.detach=%d", entry(p, DLL_PROCESS_DETACH, nullptr));
   }
   if (afterStart) afterStart();
   if (o.runConfig) Report("run_config=%u", Export<uint32_t(__stdcall*)(uint32_t)>(p, "ModRunConfigShell")(0));

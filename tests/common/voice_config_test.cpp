@@ -1,8 +1,9 @@
 // Race pitch on the speech scale, and its insertion into a configuration.
+// Portable: also run natively under the sanitizers (fuzz/).
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "common/voice_config.h"
@@ -19,7 +20,7 @@ TEST(PitchToVoiceScale, Table) {
 
 std::string Config(int pitch, int rate, int volume) {
   char buffer[VoiceConfigSize];
-  wsprintfA(buffer, VoiceConfigFormat, pitch, rate, volume);
+  std::snprintf(buffer, sizeof buffer, VoiceConfigFormat, pitch, rate, volume);
   return buffer;
 }
 
@@ -44,7 +45,7 @@ TEST(SetConfigAttribute, Table) {
   };
   for (const auto& c : cases) {
     char config[VoiceConfigSize];
-    lstrcpyA(config, c.before.c_str());
+    std::strcpy(config, c.before.c_str());
     EXPECT_EQ(SetConfigAttribute(c.value, c.key, config), c.result) << c.before;
     EXPECT_EQ(std::string(config), c.after) << c.before;
   }
@@ -56,10 +57,28 @@ TEST(SetConfigAttribute, RefusesAResultThatWouldNotFit) {
   std::string before = "<pitch absmiddle=\"1\">" + std::string(127 - 21, 'x');
   ASSERT_EQ(before.size(), 127u);
   char config[VoiceConfigSize];
-  lstrcpyA(config, before.c_str());
+  std::strcpy(config, before.c_str());
   EXPECT_EQ(SetConfigAttribute(-10000, PitchAttribute, config), ConfigTooLong);
   EXPECT_EQ(std::string(config), before);
   EXPECT_EQ(SetConfigAttribute(9, PitchAttribute, config), ConfigChanged);  // same length fits
+}
+
+// A hand-edited configuration may fill its buffer without a terminator:
+// nothing past the buffer is read, and the change still fits in it.
+TEST(SetConfigAttribute, ReadsNoFurtherThanItsBuffer) {
+  struct {
+    char config[VoiceConfigSize];
+    char beyond[8];
+  } b;
+  std::memset(b.beyond, '"', sizeof b.beyond);
+  const std::string start = "<pitch absmiddle=\"1\">";
+  std::memset(b.config, 'x', sizeof b.config);
+  std::memcpy(b.config, start.c_str(), start.size());
+  EXPECT_EQ(SetConfigAttribute(7, PitchAttribute, b.config), ConfigChanged);
+  EXPECT_EQ(std::string(b.config), "<pitch absmiddle=\"7\">" + std::string(127 - start.size(), 'x'));
+  std::memset(b.config, 'x', sizeof b.config);
+  std::memcpy(b.config, "<pitch absmiddle=\"", 18);  // its closing quote would lie beyond
+  EXPECT_EQ(SetConfigAttribute(7, PitchAttribute, b.config), ConfigQuotesMissing);
 }
 
 }  // namespace

@@ -115,6 +115,47 @@ TEST(Host, ConfiguratorStartsFromThePluginFolder) {
   EXPECT_FALSE(FileExists(elsewhere / "sethrim-ran.txt"));
 }
 
+// The loader double loads what its list in the game folder names, as the
+// module loader does: a folder relative to the game folder or absolute.
+TEST(Host, TheLoaderLoadsTheModuleItsListNames) {
+  const struct {
+    const char* name;
+    bool absolute;  // the entry names the folder by its full path
+    const char* dir;
+    bool listed;
+  } cases[] = {
+      {"relative", false, "Data Files\\Quorrim\\", true},
+      {"absolute", true, "Quorrim\\", true},
+      {"game folder", false, "", true},
+      {"not listed", false, "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir("host-list");
+    dir.CopyFromRuntime("MLoader.exe");
+    dir.CopyFromRuntime("MLDRLib.dll");
+    std::string folder = dir.path() + "\\";
+    for (const char* p = c.dir; *p; ++p) {
+      folder += *p;
+      if (*p == '\\') CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    const std::string plugin = folder + "Vandrel.dll";
+    ASSERT_TRUE(CopyFileA((RuntimeDir() + "\\Vandrel.dll").c_str(), plugin.c_str(), FALSE));
+    const std::string entry = "1<" + (c.absolute ? folder : std::string(c.dir)) + ">Speaks all dialogues.";
+    dir.Write("ModuleLoader.ini", "[Parameters]\r\nTargetName=Morrowind.exe\r\n[ModulesList]\r\n" +
+                                      std::string(c.listed ? "Vandrel.dll=" + entry + "\r\n" : ""));
+    ASSERT_EQ(RunProgram("\"" + (dir / "MLoader.exe") + "\" --report \"" + (dir / "report.txt") + "\"", dir.path()), 0);
+    const std::string report = ReadFile(dir / "report.txt");
+    if (!c.listed) {
+      EXPECT_EQ(ReportValue(report, "load"), "not-listed");
+      continue;
+    }
+    EXPECT_EQ(ReportValue(report, "module"), plugin);
+    EXPECT_EQ(ReportValue(report, "load"), "ok");
+    EXPECT_EQ(ReportValue(report, "plugin.loaded"), "1");
+  }
+}
+
 TEST(Host, ConfiguratorMissingReportsFailure) {
   GameFolder game("host-noconfig");
   ASSERT_EQ(game.Run("Morrowind.exe", "--run-config"), 0);

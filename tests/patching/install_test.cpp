@@ -158,6 +158,25 @@ TEST(Install, WithoutVoiceFxByRaceThePitchHookIsLeftOut) {
   }
 }
 
+// A loader may call the exported entry point itself while the plug-in runs.
+// A second attach changes nothing (no message, no hook undone, the channels
+// left to the worker); a detach is the host's exit event, and the library
+// can still be freed cleanly afterwards.
+TEST(Install, TheExportedEntryCalledAgainChangesNothing) {
+  Game game("install-reenter", "[BaseConfig]\r\nVoiceFxByRace=1\r\n");
+  game.Run("--wait-log \"WRKTHREAD::Entering message loop.\" --reenter --free");
+  EXPECT_EQ(ReportValue(game.report, "reenter.attach"), "1");
+  EXPECT_EQ(ReportValue(game.report, "reenter.detach"), "1");
+  EXPECT_EQ(ReportValue(game.report, "free"), "1");
+  EXPECT_EQ(ReportValue(game.report, "done"), "1");
+  EXPECT_EQ(game.MessageBoxes(), 0);
+  EXPECT_EQ(game.HookLog(), HookLines);
+  for (const Written& w : Places) ExpectHooked(game, w);
+  int starts = 0;
+  for (const std::string& l : game.log) starts += l == "Starting Quorrim...";
+  EXPECT_EQ(starts, 1);
+}
+
 // The game's own bytes, as far as the signature fixes them.
 void ExpectOriginal(Game& game, const Written& w) {
   const std::string original = w.original;

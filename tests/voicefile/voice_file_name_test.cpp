@@ -1,4 +1,4 @@
-// Which voice-file names the plug-in takes as its own, and the zoomed volume.
+// Which voice-file names the plug-in takes as its own: those of its four channels.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -48,26 +48,6 @@ TEST(VoiceFileName, OnlyNamesOfTheFourChannelsAreOurs) {
   };
   for (const auto& c : cases) EXPECT_EQ(ChannelFromVoiceFileName(c.path.c_str()), c.channel) << c.path;
   EXPECT_EQ(ChannelFromVoiceFileName(nullptr), nullptr);
-}
-
-TEST(ZoomedVoiceVolume, Table) {
-  const struct { int32_t volume, saved, target; uint32_t result; } cases[] = {
-      {250, 75, 60, 255},  // 250 + 10, limited
-      {200, 75, 60, 210},
-      {200, 75, -1, 200},  // no zoom target
-      {200, 75, 0, 200},
-      {100, 75, 72, 102},  // 3 / 1.5 = 2
-      {100, 75, 74, 101},  // 0.67 rounds to 1
-      {100, 76, 73, 102},  // 2.0
-      {100, 40, 37, 102},
-      {100, 4, 1, 102},
-      {100, 2, 1, 101},    // 0.67
-      {100, 37, 37, 100},
-      {0, 0, 0, 0},
-      {-5, 75, -1, 0},     // never negative
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(ZoomedVoiceVolume(c.volume, c.saved, c.target), c.result) << c.volume << " " << c.saved << " " << c.target;
 }
 
 }  // namespace
