@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/settings_keys.h"
+#include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/speech/voice_channel.h"
 
@@ -76,6 +77,12 @@ void ReadSettings(const char* fileName) {
   }
 
   for (const IntKey& k : BaseIntegers) Settings.*k.field = ReadInt(k.section, k.key, Settings.*k.field, path);
+  // A negative distance (only a hand-edited file has one) would let the zoom
+  // divide by the distance of a partner standing on the player.
+  if (Settings.ZoomDistNPC < 0) {
+    LOG_LINE("DLLMAIN::ZoomDistNPC=%i is below 0; 0 is used.", Settings.ZoomDistNPC);
+    Settings.ZoomDistNPC = 0;
+  }
   ReadPitch(BaseConfig, "VPBaseMale", Settings.VPBaseMale, path);
   ReadPitch(BaseConfig, "VPBaseFemale", Settings.VPBaseFemale, path);
   ReadPitch(BaseConfig, "VPBaseCreature", Settings.VPBaseCreature, path);

@@ -1,6 +1,8 @@
 #include "game/game_double.h"
 #include "game/documents_double.h"
 
+#include "game/camera_double.h"
+
 #include <mmsystem.h>
 #include <dsound.h>
 
@@ -151,6 +153,8 @@ void Put(uint8_t* object, uint32_t offset, T value) {
 }
 uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
+float viewSwitchFov = 50.0f;
+
 void* __cdecl GameAllocate(uint32_t bytes);
 uint32_t LoadVoiceFile(uint8_t* manager, const char* path);
 void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, uint32_t volume);
@@ -161,7 +165,7 @@ void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, 
 // routine does what the game's does.  True when the effect set eax itself.
 bool RoutineEffect(uint32_t id, Cpu* frame, const uint32_t* stack) {
   DocumentRoutineEffect(static_cast<Routine>(id), stack);
-  if (id == ViewModeChange) Put(gameMaster, 0x13C, 50.0f);
+  if (id == ViewModeChange) Put(gameMaster, 0x13C, viewSwitchFov);
   if (id == SetFieldOfView) std::memcpy(reinterpret_cast<uint8_t*>(frame->ecx) + 8, &stack[1], 4);
   if (id == VoiceFileLoader) {
     // A file the double does not have: no record, as the game's loader gives.
@@ -301,6 +305,7 @@ void BuildObjects() {
   Put(soundRecord, 0x2C, Addr(soundFormat));
   Put(soundFormat, 4, 44100u);
   Put(At(0x3C67E0), 0, Addr(soundManager));
+  BuildCamera();
 }
 
 // ---------------------------------------------------------------------------
@@ -471,6 +476,7 @@ uint32_t RoutineArgBytes(Routine r) { return Routines[r].argBytes; }
 const RoutineCall& LastCall(Routine r) { return calls[r]; }
 void ResetCalls() { std::memset(calls, 0, sizeof calls); }
 World& Objects() { return world; }
+void SetViewSwitchFov(float fov) { viewSwitchFov = fov; }
 void SetPlayerPresent(bool present) { Put(gameMaster, 0x5C, present ? Addr(playerList) : 0u); }
 uintptr_t FallExitAddress() { return reinterpret_cast<uintptr_t>(&CaptureFall); }
 

@@ -15,4 +15,12 @@ void PrepareSound(uint32_t volume);
 // writes a WAV of the played buffers to `recordPath` (unless null).
 void Run(const char* recordPath);
 
+// The dialogue camera: a partner 120 units away, the dialogue menu letting
+// the world run with the AI off, the zoom, the turn toward the partner's
+// neck, a view switch, one spoken line and the exit, frame by frame.  Run
+// adds it before the recording once enabled; it can also run on its own.
+// A per-frame trace (CSV) and a plot of the camera (PNG) go where asked.
+void EnableCameraDialogue(const char* tracePath, const char* plotPath);
+void RunCameraDialogue();
+
 }  // namespace scene

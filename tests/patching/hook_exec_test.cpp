@@ -15,6 +15,7 @@
 #include "plugin/game/game_routines.h"
 #include "plugin/game/game_state.h"
 #include "plugin/patching/hook_catalogue.h"
+#include "raw_memory.h"
 
 using game_double::Cpu;
 using game_double::LastCall;
@@ -112,16 +113,8 @@ void ExpectSameCall(const game_double::RoutineCall& patched, const game_double::
 }
 
 uint8_t* GameMaster() { return Objects().gameMaster; }
-template <typename T>
-void Put(uint8_t* object, uint32_t offset, T value) {
-  std::memcpy(object + offset, &value, sizeof value);
-}
-template <typename T = uint32_t>
-T Get(const uint8_t* object, uint32_t offset) {
-  T v;
-  std::memcpy(&v, object + offset, sizeof v);
-  return v;
-}
+using rawmemory::Get;
+using rawmemory::Put;
 
 DWORD Protection(uint32_t offset) {
   MEMORY_BASIC_INFORMATION m;

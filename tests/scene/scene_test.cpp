@@ -222,4 +222,42 @@ TEST(Scene, ClosingTheTextWindowStopsTheReading) {
   EXPECT_LT(std::stoul(ReportValue(s.report, "close.heard_ms")), std::stoul(ReportValue(s.report, "close.length_ms")));
 }
 
+// The dialogue camera scene alone: a partner 120 units away, the dialogue
+// letting the world run with the AI off, zoom, turn, a view switch, one
+// line and the exit, every frame through the game's patched code.
+TEST(Scene, DialogueCameraFrameByFrame) {
+  ScratchDir dir("scene-camera");
+  for (const char* f : {"Morrowind.exe", "Vandrel.dll", "MLDRLib.dll"}) dir.CopyFromRuntime(f);
+  char settings[1024];
+  snprintf(settings, sizeof settings, Settings, 1);
+  dir.Write("LirraCfg.ini", settings);
+  sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"});
+  EXPECT_EQ(RunProgram("\"" + (dir / "Morrowind.exe") + "\" --report \"" + (dir / "report.txt") +
+                           "\" --wait-log \"WRKTHREAD::Entering message loop.\" --volume 180 --camera-scene"
+                           " --camera-trace camera.csv --camera-plot camera.png",
+                       dir.path(), 240000),
+            0);
+  const std::string report = ReadFile(dir / "report.txt");
+  auto value = [&](const std::string& name) { return ReportValue(report, "camera." + name); };
+  EXPECT_EQ(value("fov_before"), "75");
+  EXPECT_EQ(value("fov_min"), "37");          // 120 units, ZoomDistNPC 60: half of 75
+  EXPECT_EQ(value("zoom_frames"), "38");      // one degree a frame
+  EXPECT_LE(std::stoi(value("turn_frames")), 10);
+  EXPECT_EQ(value("yaw_end"), "60");          // toward the partner
+  EXPECT_EQ(value("pitch_end"), "6");         // its neck, lowered by the head's height over it
+  EXPECT_EQ(value("frozen_frames"), "0");
+  EXPECT_EQ(value("partner_looked_at_player"), "150");
+  EXPECT_EQ(value("view_switched"), "1");
+  EXPECT_EQ(value("fov_in_third_person"), "37");
+  EXPECT_EQ(value("fov_after"), "75");
+  EXPECT_EQ(value("controls_after"), "0");
+  // The line is played louder while zoomed: (75 - 37) / 1.5 on the game's 180.
+  EXPECT_EQ(value("line.said"), "1");
+  EXPECT_EQ(ReportValue(report, "say.0.speaker"), "Selvil Sareloth");
+  EXPECT_EQ(ReportValue(report, "say.0.volume"), "205");
+  const std::string trace = ReadFile(dir / "camera.csv");
+  EXPECT_EQ(trace.rfind("frame,event,menu,frozen,fov,yaw,pitch,mouse_dx,mouse_dy,", 0), 0u);
+  EXPECT_EQ(ReadFile(dir / "camera.png").substr(0, 8), "\x89PNG\r\n\x1A\n");
+}
+
 }  // namespace
