@@ -8,15 +8,16 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include <functional>
 #include <map>
 
 #include "configurator/resource.h"
 #include "sapi_standin_control.h"
 #include "screenshot.h"
 #include "support/test_support.h"
+#include "window_driver.h"
 
 using namespace testsupport;
+using namespace windowdriver;
 
 namespace {
 
@@ -31,21 +32,6 @@ class StandInVoices : public ::testing::Environment {
   }
 };
 const auto* const Voices = ::testing::AddGlobalTestEnvironment(new StandInVoices);
-
-std::string Utf8(const std::wstring& text) {
-  std::string out(text.size() * 3 + 1, '\0');
-  out.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                                 static_cast<int>(out.size()), nullptr, nullptr));
-  return out;
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 20000) {
-  for (DWORD waited = 0; waited < ms; waited += 50) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
 
 // A game folder with the configurator in a folder of its own below it:
 //   <scratch>\Morrowind\Morrowind.ini
@@ -83,52 +69,15 @@ struct GameFolder {
 // The running configurator and its window, seen from outside.
 class Configurator {
  public:
-  explicit Configurator(const GameFolder& folder) {
-    job_ = CreateJobObjectA(nullptr, nullptr);
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    std::string line = "\"" + folder.tool + "Sethrim.exe\"";
-    started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                              folder.tool.c_str(), &si, &process_);
-    if (started_) {
-      AssignProcessToJobObject(job_, process_.hProcess);
-      ResumeThread(process_.hThread);
-    }
-  }
-  ~Configurator() {
-    if (started_) {
-      CloseHandle(process_.hThread);
-      CloseHandle(process_.hProcess);
-    }
-    CloseHandle(job_);  // ends the program if a test left it running
-  }
+  explicit Configurator(const GameFolder& folder) : program_(folder.tool + "Sethrim.exe", folder.tool) {}
 
-  // A top-level window of the program with this class, once it is visible.
-  HWND WaitForWindow(const char* className, DWORD ms = 60000) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-          found = FindOwnWindow(className);
-          return found && IsWindowVisible(found);
-        },
-        ms);
-    return found;
-  }
+  bool started() const { return program_.started(); }
+  HWND WaitForWindow(const char* className) const { return program_.WaitForWindow(className); }
+  int WaitForExit(DWORD ms = 30000) const { return program_.WaitForExit(ms); }
   bool Open() {
-    main = WaitForWindow("TfmTCfgMain");
-    if (!main) return false;
-    EnumChildWindows(main, Remember, reinterpret_cast<LPARAM>(this));
-    return true;
-  }
-  // Exit code, or -1 when the program is still running after `ms`.
-  int WaitForExit(DWORD ms = 30000) {
-    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return -1;
-    DWORD code;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return static_cast<int>(code);
+    main = program_.WaitForWindow("TfmTCfgMain");
+    if (main) controls_ = ControlsOf(main);
+    return main != nullptr;
   }
   int Close() {
     PostMessageW(main, WM_CLOSE, 0, 0);
@@ -136,12 +85,8 @@ class Configurator {
   }
 
   HWND operator[](int id) const { return controls_.at(id); }
-  std::string Text(HWND window) const {
-    wchar_t text[4096] = {};
-    SendMessageW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
-    return Utf8(text);
-  }
-  std::string Text(int id) const { return Text((*this)[id]); }
+  std::string Text(HWND window) const { return TextOf(window); }
+  std::string Text(int id) const { return TextOf((*this)[id]); }
   int Slider(int id) const { return static_cast<int>(SendMessageW((*this)[id], TBM_GETPOS, 0, 0)); }
   int Count(int id) const { return static_cast<int>(SendMessageW((*this)[id], CB_GETCOUNT, 0, 0)); }
   std::string Item(int id, int index) const {
@@ -165,91 +110,24 @@ class Configurator {
     if (height) r.bottom = r.top + height;
     return ScreenPixels(r);
   }
-  HWND Focus() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
-    return info.hwndFocus;
-  }
+  HWND Focus() const { return FocusOf(main); }
   void ShowPage(int index) const {
     SendMessageW((*this)[IDC_pcMainPageCtrl], TCM_SETCURFOCUS, index, 0);
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASE);
   }
   int Page() const { return static_cast<int>(SendMessageW((*this)[IDC_pcMainPageCtrl], TCM_GETCURSEL, 0, 0)); }
-
-  void Foreground() const {
-    SetForegroundWindow(main);
-    WaitFor([&] { return GetForegroundWindow() == main; }, 3000);
-  }
+  void Foreground() const { BringToFront(main); }
   void Shoot(const std::string& name) const {
     Sleep(400);  // let the page finish painting on the display
     EXPECT_TRUE(SaveWindowPng(main, ScreensDir() + "\\" + name + ".png")) << name;
   }
 
-  HWND FindOwnWindow(const char* className) const {
-    struct Search {
-      DWORD pid;
-      const char* cls;
-      HWND found;
-    } search{process_.dwProcessId, className, nullptr};
-    struct Visit {
-      static BOOL CALLBACK Window(HWND window, LPARAM p) {
-        auto* s = reinterpret_cast<Search*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        char cls[64];
-        GetClassNameA(window, cls, sizeof cls);
-        if (pid == s->pid && lstrcmpA(cls, s->cls) == 0) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      }
-    };
-    EnumWindows(Visit::Window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  bool started() const { return started_; }
   HWND main = nullptr;
 
  private:
-  static BOOL CALLBACK Remember(HWND control, LPARAM self) {
-    reinterpret_cast<Configurator*>(self)->controls_[GetDlgCtrlID(control)] = control;
-    return TRUE;
-  }
-  HANDLE job_ = nullptr;
-  PROCESS_INFORMATION process_{};
-  bool started_ = false;
+  Program program_;
   std::map<int, HWND> controls_;
 };
-
-POINT CenterOf(HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-void Click(HWND control, int times = 1, bool right = false) {
-  const POINT at = CenterOf(control);
-  SetCursorPos(at.x, at.y);
-  for (int i = 0; i < times; ++i) {
-    INPUT press[2] = {};
-    press[0].type = press[1].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    press[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, press, sizeof(INPUT));
-  }
-}
-
-void PressKey(WORD key, bool extended = false) {
-  INPUT press[2] = {};
-  press[0].type = press[1].type = INPUT_KEYBOARD;
-  press[0].ki.wVk = press[1].ki.wVk = key;
-  press[0].ki.dwFlags = extended ? KEYEVENTF_EXTENDEDKEY : 0;
-  press[1].ki.dwFlags = press[0].ki.dwFlags | KEYEVENTF_KEYUP;
-  SendInput(2, press, sizeof(INPUT));
-}
 
 const char* const PageNames[6] = {"voices", "filters", "parameters", "testing", "installing", "information"};
 
@@ -374,14 +252,7 @@ TEST(ConfiguratorWindow, KeyCellsTakeChordsAndTheHelpViewKeepsItsCaret) {
 
   // The generic Control and Alt codes are never stored: the cell takes the
   // side that was pressed.
-  // The first click may go to activating the window.
-  auto clickInto = [&](int cell, int times = 1) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      Click(app[cell], times);
-      if (WaitFor([&] { return app.Focus() == app[cell]; }, 3000)) return true;
-    }
-    return false;
-  };
+  auto clickInto = [&](int cell, int times = 1) { return ClickInto(app[cell], times); };
   ASSERT_TRUE(clickInto(IDC_edKeyC_BS));
   PressKey(VK_LCONTROL);
   EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_edKeyC_BS) == "LCONTROL"; })) << app.Text(IDC_edKeyC_BS);
