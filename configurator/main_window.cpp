@@ -369,6 +369,16 @@ void ShowTab(HWND tab, HWND* pages, int count, int index) {
   for (int i = 0; i < count; ++i) ShowWindow(pages[i], i == index ? SW_SHOW : SW_HIDE);
 }
 
+// A click on a tab of either page control shows its page.
+BOOL OnTabChange(TfmTCfgMain& w, const NMHDR* from) {
+  if (from->code != TCN_SELCHANGE) return FALSE;
+  const int index = static_cast<int>(SendMessageW(from->hwndFrom, TCM_GETCURSEL, 0, 0));
+  if (from->idFrom == IDC_pcMainPageCtrl) ShowTab(from->hwndFrom, w.pages, 6, index);
+  else if (from->idFrom == IDC_pcVDlgGenderPageCtrl) ShowTab(from->hwndFrom, w.voiceTabs, 4, index);
+  else return FALSE;
+  return TRUE;
+}
+
 void ScrollFilters(TfmTCfgMain& w, int to) {
   RECT client;
   GetClientRect(w.filterBox, &client);
@@ -431,7 +441,7 @@ INT_PTR CALLBACK FilterBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   TfmTCfgMain& w = *fmTCfgMain;
   switch (message) {
     case WM_INITDIALOG:
@@ -439,16 +449,9 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
       OnCommand(w, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
-    case WM_NOTIFY: {
-      const NMHDR* from = reinterpret_cast<const NMHDR*>(lParam);
-      if (from->idFrom == IDC_pcVDlgGenderPageCtrl && from->code == TCN_SELCHANGE) {
-        ShowTab(from->hwndFrom, w.voiceTabs, 4, static_cast<int>(SendMessageW(from->hwndFrom, TCM_GETCURSEL, 0, 0)));
-        return TRUE;
-      }
-      break;
-    }
+    case WM_NOTIFY:
+      return OnTabChange(w, reinterpret_cast<const NMHDR*>(lParam));
   }
-  (void)page;
   return FALSE;
 }
 
@@ -634,14 +637,8 @@ INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
       w.hwnd = window;
       FormCreate(w);
       return FALSE;
-    case WM_NOTIFY: {
-      const NMHDR* from = reinterpret_cast<const NMHDR*>(lParam);
-      if (from->idFrom == IDC_pcMainPageCtrl && from->code == TCN_SELCHANGE) {
-        ShowTab(from->hwndFrom, w.pages, 6, static_cast<int>(SendMessageW(from->hwndFrom, TCM_GETCURSEL, 0, 0)));
-        return TRUE;
-      }
-      break;
-    }
+    case WM_NOTIFY:
+      return OnTabChange(w, reinterpret_cast<const NMHDR*>(lParam));
     case WM_CLOSE:
       if (FormClose(w)) DestroyWindow(window);
       return TRUE;

@@ -8,6 +8,7 @@
 
 #include "configurator/configurator_settings.h"
 #include "configurator/key_names.h"
+#include "configurator/localize.h"
 #include "configurator/test_strings.h"
 #include "plugin/frame/settings.h"
 #include "plugin/speech/voice_channel.h"
@@ -85,15 +86,7 @@ TEST(ConfiguratorSettings, ValuesInTheFileFollowTheRules) {
 // The keys of a profile file in file order, as "[Section]" and "Key" lines.
 std::vector<std::string> FileLayout(const std::string& text) {
   std::vector<std::string> layout;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) layout.push_back(line[0] == '[' ? line : line.substr(0, line.find('=')));
-    at = end + 1;
-  }
+  for (const std::string& line : SplitLines(text)) layout.push_back(line[0] == '[' ? line : line.substr(0, line.find('=')));
   return layout;
 }
 
