@@ -196,6 +196,13 @@ TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
 
   // TESTING: the first level-up text there is, English lists.
   EXPECT_EQ(app.Text(IDC_meTestText), "Through discipline and training you have reached a new level.");
+  // Level2 and Level3 are the only texts: the arrows step between them.
+  SendMessageW(app[IDC_sbTstStrNext], BM_CLICK, 0, 0);
+  EXPECT_EQ(app.Text(IDC_meTestText), "Your skills grow with every battle.");
+  SendMessageW(app[IDC_sbTstStrNext], BM_CLICK, 0, 0);
+  EXPECT_EQ(app.Text(IDC_meTestText), "Through discipline and training you have reached a new level.");
+  SendMessageW(app[IDC_sbTstStrPrev], BM_CLICK, 0, 0);
+  EXPECT_EQ(app.Text(IDC_meTestText), "Your skills grow with every battle.");
   EXPECT_EQ(app.Count(IDC_cbTestRaceType), 10);
   EXPECT_EQ(app.Selected(IDC_cbTestRaceType), "Orc");
   EXPECT_EQ(app.Count(IDC_cbTestVoice), 4);
