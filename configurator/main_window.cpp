@@ -630,9 +630,19 @@ bool FormClose(TfmTCfgMain& w) {
   return true;
 }
 
-INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   TfmTCfgMain& w = *fmTCfgMain;
   switch (message) {
+    case WM_SYSCOMMAND:
+      // Minimised through the application's window, which the task bar
+      // shows; the main window goes and comes back with it.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(GetWindow(window, GW_OWNER), SW_MINIMIZE);
+        ShowWindow(window, SW_HIDE);
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
+        return TRUE;
+      }
+      break;
     case WM_INITDIALOG:
       w.hwnd = window;
       FormCreate(w);
@@ -647,6 +657,42 @@ INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
       return TRUE;
   }
   return FALSE;
+}
+
+// The application's window: never seen itself, it stands for the program
+// in the task bar under the application's title, and owns the main window.
+LRESULT CALLBACK ApplicationProc(HWND application, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND main = fmTCfgMain ? fmTCfgMain->hwnd : nullptr;
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && main && IsWindowVisible(main)) SetActiveWindow(main);
+      return 0;
+    case WM_CLOSE:
+      if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_SIZE:
+      if (wParam == SIZE_RESTORED && main && !IsWindowVisible(main)) {
+        ShowWindow(main, SW_SHOW);
+        SetActiveWindow(main);
+      }
+      return 0;
+  }
+  return DefWindowProcW(application, message, wParam, lParam);
+}
+
+HWND CreateApplicationWindow(HINSTANCE instance, HICON icon) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = ApplicationProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icon;
+  windowClass.lpszClassName = L"TApplication";
+  RegisterClassExW(&windowClass);
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return CreateWindowExW(WS_EX_APPWINDOW, L"TApplication", L"Quorrim",
+                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, (work.left + work.right) / 2,
+                         (work.top + work.bottom) / 2, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 }  // namespace
@@ -669,10 +715,13 @@ HWND CreateMainWindow(HINSTANCE instance) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.hInstance = instance;
   windowClass.lpszClassName = L"TfmTCfgMain";
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SETHRIM));
+  const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SETHRIM));
+  windowClass.hIcon = icon;
   windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETHRIM), IMAGE_ICON,
                                                       GetSystemMetrics(SM_CXSMICON),
                                                       GetSystemMetrics(SM_CYSMICON), 0));
   RegisterClassExW(&windowClass);
-  return CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_fmTCfgMain), nullptr, MainProc, 0);
+  HWND application = CreateApplicationWindow(instance, icon);
+  ShowWindow(application, SW_SHOWNA);
+  return CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_fmTCfgMain), application, MainProc, 0);
 }

@@ -161,6 +161,9 @@ TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
   ASSERT_TRUE(app.Open()) << "no window";
 
   EXPECT_EQ(app.Text(app.main), "Configure Quorrim");
+  // The task bar shows the application's window, which owns the main one.
+  HWND application = GetWindow(app.main, GW_OWNER);
+  EXPECT_EQ(app.Text(application), "Quorrim");
   EXPECT_EQ(app.Page(), 4);  // INSTALLING
   EXPECT_TRUE(app.Down(IDC_sbLngEng));
   EXPECT_FALSE(app.Down(IDC_sbLngRus));
@@ -215,6 +218,12 @@ TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
     app.ShowPage(page);
     app.Shoot(std::string("en-") + PageNames[page]);
   }
+
+  // Minimised, the program goes to the task bar as a whole, and comes back.
+  SendMessageW(app.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(WaitFor([&] { return IsIconic(application) && !IsWindowVisible(app.main); }, 5000));
+  ShowWindow(application, SW_RESTORE);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(app.main); }, 5000));
 
   const std::string firstVoice = app.Item(IDC_cbVDlgCrea, 0);
   ASSERT_EQ(app.Close(), 0);
