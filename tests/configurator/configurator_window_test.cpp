@@ -134,7 +134,7 @@ const char* const PageNames[6] = {"voices", "filters", "parameters", "testing", 
 // A file with every control away from its default, some values beyond what
 // the controls can show.
 const char PreparedSettings[] =
-    "[BaseConfig]\r\nLangIndex=1\r\nSpeakKeyCode=1361015458\r\nSilenceKeyCode=29602\r\nVPBaseMale=-2500\r\n"
+    "[BaseConfig]\r\nLangIndex=7\r\nSpeakKeyCode=1361015458\r\nSilenceKeyCode=29602\r\nVPBaseMale=-2500\r\n"
     "VPBaseFemale=3000\r\nVPBaseCreature=-6000\r\nVoiceFxByRace=1\r\nTTSBoundPitchDS=0\r\nStopSpkOnClose=0\r\n"
     "DlgSwitchToFP=1\r\nDlgEnableZoom=0\r\nAlwReadOpenJnl=1\r\nDocVoiceAsDlg=0\r\nMaxDialogueFOV=81\r\n"
     "ZoomDistNPC=90\r\n"
@@ -160,6 +160,8 @@ TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
   ASSERT_TRUE(app.started());
   ASSERT_TRUE(app.Open()) << "no window";
 
+  // A language index of 7 has no texts of its own: the window shows English,
+  // as its flag buttons do, and saves 1.
   EXPECT_EQ(app.Text(app.main), "Configure Quorrim");
   // The task bar shows the application's window, which owns the main one.
   HWND application = GetWindow(app.main, GW_OWNER);
@@ -305,7 +307,7 @@ TEST(ConfiguratorWindow, KeyCellsTakeChordsAndTheHelpViewKeepsItsCaret) {
 TEST(ConfiguratorWindow, LanguageSwitchKeepsEverySetting) {
   GameFolder folder("window-language");
   std::string russian = PreparedSettings;
-  russian.replace(russian.find("LangIndex=1"), 11, "LangIndex=0");
+  russian.replace(russian.find("LangIndex=7"), 11, "LangIndex=0");
   GameFolder::Write(folder.Settings(), russian);
   Configurator app(folder);
   ASSERT_TRUE(app.Open()) << "no window";
@@ -363,6 +365,22 @@ TEST(ConfiguratorWindow, LanguageSwitchKeepsEverySetting) {
   EXPECT_EQ(folder.Value("BaseConfig", "LangIndex"), "1");
   EXPECT_EQ(folder.Value("RaceConfig", "VPOrc"), "-9000");
   EXPECT_EQ(folder.Value("PauseConfig", "MKeepAiJournal"), "1");
+}
+
+TEST(ConfiguratorWindow, EveryInstalledVoiceIsListedHoweverLongTheList) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 40; ++i) many.push_back("Quorrim Stand-in Voice With A Long Description " + std::to_string(i));
+  sapistandin::SetVoices(many);  // about 2000 bytes of descriptions
+  GameFolder folder("window-voices");
+  Configurator app(folder);
+  const bool open = app.Open();
+  sapistandin::SetVoices(InstalledVoices);
+  ASSERT_TRUE(open) << "no window";
+  for (int list : {IDC_cbVDlgMale, IDC_cbVDlgFemale, IDC_cbVDlgCrea, IDC_cbVoiceDoc}) {
+    EXPECT_EQ(app.Count(list), 40) << list;
+    EXPECT_EQ(app.Item(list, 39), many[0]) << list;  // listed last enumerated first
+  }
+  ASSERT_EQ(app.Close(), 0);
 }
 
 TEST(ConfiguratorWindow, AFileThatCannotBeWrittenKeepsTheWindowOpen) {
