@@ -259,7 +259,7 @@ TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
   for (const Key& k : written) EXPECT_EQ(folder.Value(k.section, k.key), k.value) << k.section << " " << k.key;
 }
 
-TEST(ConfiguratorWindow, KeyCellsTakeChordsAndTheHelpViewKeepsItsCaret) {
+TEST(ConfiguratorWindow, KeyCellsRaceListAndHelpViewUnderMouseAndKeyboard) {
   GameFolder folder("window-keys");
   Configurator app(folder);
   ASSERT_TRUE(app.Open()) << "no window";
@@ -286,6 +286,18 @@ TEST(ConfiguratorWindow, KeyCellsTakeChordsAndTheHelpViewKeepsItsCaret) {
   clickInto(IDC_edKeyA_BS, 2);
   EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_edKeyA_BS).empty(); })) << app.Text(IDC_edKeyA_BS);
   EXPECT_EQ(app.Text(IDC_edKeyB_BS), "F3");
+
+  // The race list serves the two character voices only.
+  app.ShowPage(3);
+  EXPECT_TRUE(IsWindowEnabled(app[IDC_cbTestRaceType]));
+  ASSERT_TRUE(clickInto(IDC_cbTestVoice));
+  for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(app[IDC_cbTestRaceType]); }, 5000))
+      << app.Selected(IDC_cbTestVoice);
+  EXPECT_EQ(app.Selected(IDC_cbTestVoice), "Голос существ");
+  for (WORD key : {VK_UP, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app[IDC_cbTestRaceType]); }, 5000))
+      << app.Selected(IDC_cbTestVoice);
 
   // Clicks into the help view put the caret at the start and select nothing.
   app.ShowPage(5);
