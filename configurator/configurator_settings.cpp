@@ -173,7 +173,7 @@ bool SaveSettings(const ConfiguratorSettings& settings, const std::string& path)
     switch (k.form) {
       case Form::Text: value = *static_cast<const std::string*>(k.field); break;
       case Form::Integer: value = std::to_string(*static_cast<const int32_t*>(k.field)); break;
-      case Form::Flag: value = *static_cast<const int32_t*>(k.field) ? "1" : "0"; break;
+      case Form::Flag: value.assign(1, *static_cast<const int32_t*>(k.field) ? '1' : '0'); break;
       case Form::Pitch: value = std::to_string(*static_cast<const int16_t*>(k.field)); break;
     }
     written = WritePrivateProfileStringA(k.section, k.key.c_str(), value.c_str(), path.c_str()) != FALSE;
