@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/settings_keys.h"
+#include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/speech/voice_channel.h"
 
@@ -19,19 +20,19 @@ struct IntKey {
 
 // BaseConfig integers, in reading order.
 constexpr IntKey BaseIntegers[] = {
-    {BaseConfig, "SpeakKeyCode", &PluginSettings::SpeakKeyCode},
-    {BaseConfig, "SilenceKeyCode", &PluginSettings::SilenceKeyCode},
-    {BaseConfig, "DocVoiceAsDlg", &PluginSettings::DocVoiceAsDlg},
-    {BaseConfig, "VoiceFxByRace", &PluginSettings::VoiceFxByRace},
-    {BaseConfig, "TTSBoundPitchDS", &PluginSettings::TTSBoundPitchDS},
-    {BaseConfig, "AlwReadOpenJnl", &PluginSettings::AlwReadOpenJnl},
-    {BaseConfig, "StopSpkOnClose", &PluginSettings::StopSpkOnClose},
-    {BaseConfig, "DlgSwitchToFP", &PluginSettings::DlgSwitchToFP},
-    {BaseConfig, "DlgEnableZoom", &PluginSettings::DlgEnableZoom},
-    {BaseConfig, "SmoothZooming", &PluginSettings::SmoothZooming},
-    {BaseConfig, "SpeakAfterZoom", &PluginSettings::SpeakAfterZoom},
-    {BaseConfig, "ZoomDistNPC", &PluginSettings::ZoomDistNPC},
-    {BaseConfig, "LangIndex", &PluginSettings::LangIndex},
+    {BaseConfig, settings_file::SpeakKeyCode, &PluginSettings::SpeakKeyCode},
+    {BaseConfig, settings_file::SilenceKeyCode, &PluginSettings::SilenceKeyCode},
+    {BaseConfig, settings_file::DocVoiceAsDlg, &PluginSettings::DocVoiceAsDlg},
+    {BaseConfig, settings_file::VoiceFxByRace, &PluginSettings::VoiceFxByRace},
+    {BaseConfig, settings_file::TTSBoundPitchDS, &PluginSettings::TTSBoundPitchDS},
+    {BaseConfig, settings_file::AlwReadOpenJnl, &PluginSettings::AlwReadOpenJnl},
+    {BaseConfig, settings_file::StopSpkOnClose, &PluginSettings::StopSpkOnClose},
+    {BaseConfig, settings_file::DlgSwitchToFP, &PluginSettings::DlgSwitchToFP},
+    {BaseConfig, settings_file::DlgEnableZoom, &PluginSettings::DlgEnableZoom},
+    {BaseConfig, settings_file::SmoothZooming, &PluginSettings::SmoothZooming},
+    {BaseConfig, settings_file::SpeakAfterZoom, &PluginSettings::SpeakAfterZoom},
+    {BaseConfig, settings_file::ZoomDistNPC, &PluginSettings::ZoomDistNPC},
+    {BaseConfig, settings_file::LangIndex, &PluginSettings::LangIndex},
 };
 
 int32_t ReadInt(const char* section, const char* key, int32_t current, const char* path) {
@@ -53,8 +54,8 @@ void ReadText(const char* section, const char* key, char (&field)[N], const char
 // Dialogue voices share VoiceEnable and AutoSpeak of LirraDlg; the document
 // voice has its own in LirraDoc.
 void ReadChannelFlags(const char* section, const char* path, VoiceChannel* const* channels, int count) {
-  const int32_t enabled = ReadInt(section, "VoiceEnable", 0, path);
-  const int32_t autoSpeak = ReadInt(section, "AutoSpeak", 1, path);
+  const int32_t enabled = ReadInt(section, settings_file::VoiceEnable, 0, path);
+  const int32_t autoSpeak = ReadInt(section, settings_file::AutoSpeak, 1, path);
   for (int i = 0; i < count; ++i) {
     channels[i]->enabled = enabled;
     channels[i]->autoSpeak = autoSpeak;
@@ -76,37 +77,43 @@ void ReadSettings(const char* fileName) {
   }
 
   for (const IntKey& k : BaseIntegers) Settings.*k.field = ReadInt(k.section, k.key, Settings.*k.field, path);
-  ReadPitch(BaseConfig, "VPBaseMale", Settings.VPBaseMale, path);
-  ReadPitch(BaseConfig, "VPBaseFemale", Settings.VPBaseFemale, path);
-  ReadPitch(BaseConfig, "VPBaseCreature", Settings.VPBaseCreature, path);
+  // A negative distance (only a hand-edited file has one) would let the zoom
+  // divide by the distance of a partner standing on the player.
+  if (Settings.ZoomDistNPC < 0) {
+    LOG_LINE("DLLMAIN::ZoomDistNPC=%i is below 0; 0 is used.", Settings.ZoomDistNPC);
+    Settings.ZoomDistNPC = 0;
+  }
+  ReadPitch(BaseConfig, settings_file::VPBaseMale, Settings.VPBaseMale, path);
+  ReadPitch(BaseConfig, settings_file::VPBaseFemale, Settings.VPBaseFemale, path);
+  ReadPitch(BaseConfig, settings_file::VPBaseCreature, Settings.VPBaseCreature, path);
 
   char key[32];
   for (int i = 0; i < 10; ++i) {
-    wsprintfA(key, "MPause%s", MenuKinds[i]);
+    wsprintfA(key, "%s%s", PausePrefix, MenuKinds[i]);
     Settings.MPause[i] = ReadInt(PauseConfig, key, Settings.MPause[i], path);
   }
   for (int i = 0; i < 10; ++i) {
-    wsprintfA(key, "MKeepAi%s", MenuKinds[i]);
+    wsprintfA(key, "%s%s", KeepAiPrefix, MenuKinds[i]);
     Settings.MKeepAi[i] = ReadInt(PauseConfig, key, Settings.MKeepAi[i], path);
   }
   for (int i = 0; i < 10; ++i) ReadPitch(RaceConfig, RaceKeys[i], Settings.RacePitch[i], path);
 
-  ReadText(BaseConfig, "ConfigAppName", Settings.ConfigAppName, path);
+  ReadText(BaseConfig, settings_file::ConfigAppName, Settings.ConfigAppName, path);
 
   VoiceChannel* const dialogue[] = {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg};
   for (VoiceChannel* c : dialogue) DefaultVoiceName(*c);
   DefaultVoiceName(VoiceDoc);
 
   ReadChannelFlags(LirraDlg, path, dialogue, 3);
-  ReadText(LirraDlg, "VoiceMaleName", VoiceMaleDlg.voiceName, path);
-  ReadText(LirraDlg, "VoiceFemaleName", VoiceFemaleDlg.voiceName, path);
-  ReadText(LirraDlg, "VoiceCreatureName", VoiceCreatureDlg.voiceName, path);
-  ReadText(LirraDlg, "VoiceMaleConfig", VoiceMaleDlg.voiceConfig, path);
-  ReadText(LirraDlg, "VoiceFemaleConfig", VoiceFemaleDlg.voiceConfig, path);
-  ReadText(LirraDlg, "VoiceCreatureConfig", VoiceCreatureDlg.voiceConfig, path);
+  ReadText(LirraDlg, settings_file::VoiceMaleName, VoiceMaleDlg.voiceName, path);
+  ReadText(LirraDlg, settings_file::VoiceFemaleName, VoiceFemaleDlg.voiceName, path);
+  ReadText(LirraDlg, settings_file::VoiceCreatureName, VoiceCreatureDlg.voiceName, path);
+  ReadText(LirraDlg, settings_file::VoiceMaleConfig, VoiceMaleDlg.voiceConfig, path);
+  ReadText(LirraDlg, settings_file::VoiceFemaleConfig, VoiceFemaleDlg.voiceConfig, path);
+  ReadText(LirraDlg, settings_file::VoiceCreatureConfig, VoiceCreatureDlg.voiceConfig, path);
 
   VoiceChannel* const document[] = {&VoiceDoc};
   ReadChannelFlags(LirraDoc, path, document, 1);
-  ReadText(LirraDoc, "VoiceName", VoiceDoc.voiceName, path);
-  ReadText(LirraDoc, "VoiceConfig", VoiceDoc.voiceConfig, path);
+  ReadText(LirraDoc, settings_file::VoiceName, VoiceDoc.voiceName, path);
+  ReadText(LirraDoc, settings_file::VoiceConfig, VoiceDoc.voiceConfig, path);
 }

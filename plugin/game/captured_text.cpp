@@ -6,16 +6,22 @@
 #include "plugin/speech/text_filter.h"
 
 void AppendCapturedText(const char* text, const char* suffix) {
+  if (!text) return;
   const uint32_t have = CapturedText ? static_cast<uint32_t>(lstrlenA(CapturedText)) : 0;
   const uint32_t add = static_cast<uint32_t>(lstrlenA(text));
-  const SIZE_T size = have + add + 32;
+  // The filter never writes more than it reads, and 32 bytes hold any suffix.
+  const SIZE_T size = SIZE_T{have} + add + 32;
   char* grown = static_cast<char*>(CapturedText ? HeapReAlloc(GetProcessHeap(), 0, CapturedText, size)
                                                 : HeapAlloc(GetProcessHeap(), 0, size));
   if (!grown) return;
   if (!CapturedText) grown[0] = 0;
   CapturedText = grown;
-  SpeechTextFilter(grown + have, text, add + 1);
-  lstrcatA(grown, suffix);
+  char* end = grown + have;
+  SpeechTextFilter(end, text, add + 1);
+  // Only the new part is measured: a page of many lines costs each line its
+  // own length, not the page's.
+  end += lstrlenA(end);
+  lstrcpynA(end, suffix ? suffix : "", 32);
 }
 
 void ClearCapturedText() {

@@ -2,8 +2,9 @@
 // game's thread, spoken when the page is complete.
 #pragma once
 
-// Appends `text` through the speech filter, then `suffix`.  When the buffer
-// cannot grow, it keeps what it had and the new text is dropped.
+// Appends `text` through the speech filter, then `suffix` (under 32
+// characters).  When the buffer cannot grow, it keeps what it had and the
+// new text is dropped.
 void AppendCapturedText(const char* text, const char* suffix);
 
 // Empties the buffer (its first byte becomes 0).

@@ -1,36 +1,102 @@
 #include "plugin/game/documents.h"
 
+#include <windows.h>
+
+#include <cstring>
+
 #include "plugin/frame/plugin_state.h"
+#include "plugin/frame/settings.h"
 #include "plugin/game/captured_text.h"
 #include "plugin/game/dialogue_capture.h"
 #include "plugin/game/game_routines.h"
+#include "plugin/game/game_state.h"
 
 namespace {
 using OneArgRoutine = uint32_t(__cdecl*)(uint32_t);
 using TwoArgRoutine = uint32_t(__cdecl*)(uint32_t, uint32_t);
 using PageCallback = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
 
-uint32_t SpeakAroundCallback(uint32_t offset, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5) {
-  ClearCapturedText();
-  const uint32_t result = game::At<PageCallback>(offset)(a1, a2, a3, a4, a5);
+// How many page wrappers are running on the game's thread.  Only the
+// outermost empties the buffer and speaks: a page built inside another is
+// part of it, and no line is handed to the voice twice.
+uint32_t pageDepth = 0;
+
+// The journal text spoken last, on the process heap (null: none).  The
+// checksum alone takes two pages with the same words in another order for
+// one, so a page counts as heard only when its text is this one.
+char* lastJournalText = nullptr;
+uint32_t lastJournalLength = 0;
+
+void ForgetJournalText() {
+  if (lastJournalText) HeapFree(GetProcessHeap(), 0, lastJournalText);
+  lastJournalText = nullptr;
+  lastJournalLength = 0;
+}
+
+// Without memory for the copy the page is simply not known as heard: it is
+// read again next time rather than another page being kept silent.
+void RememberJournalText(const char* text, uint32_t length) {
+  ForgetJournalText();
+  lastJournalText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, length + 1));
+  if (!lastJournalText) return;
+  std::memcpy(lastJournalText, text, length + 1);
+  lastJournalLength = length;
+}
+
+bool HeardLast(const char* text, uint32_t length, uint32_t checksum) {
+  return checksum == lastJournalChecksum && lastJournalText && length == lastJournalLength &&
+         std::memcmp(text, lastJournalText, length) == 0;
+}
+
+bool PageOpen() { return pageDepth > 0; }
+
+void BeginPage() {
+  if (pageDepth++ == 0) ClearCapturedText();
+}
+
+// The page is handed over and leaves the buffer.
+void EndPage() {
+  if (--pageDepth > 0) return;
   SpeakCapturedText();
+  ClearCapturedText();
+}
+
+uint32_t SpeakAroundCallback(uint32_t offset, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5) {
+  BeginPage();
+  const uint32_t result = game::At<PageCallback>(offset)(a1, a2, a3, a4, a5);
+  EndPage();
   return result;
 }
 }  // namespace
 
-void AppendTextLine(const char*) {}
+void AppendTextLine(const char* line) {
+  if (!line) return;
+  const int length = lstrlenA(line);
+  AppendCapturedText(line, line[length + 3] == '>' ? ". " : "  ");
+}
+
+uint32_t TextChecksum(const void* data, uint32_t length) {
+  if (!data) return 0;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  uint32_t sum = 0;
+  for (uint32_t i = 0; i + 1 < length; i += 2) sum += bytes[i] | (uint32_t{bytes[i + 1]} << 8);
+  if (length & 1) sum += bytes[length - 1];
+  uint32_t t = (sum >> 16) + (sum & 0xFFFF);
+  t += t >> 16;
+  return ~t;
+}
 
 uint32_t __cdecl CaptureAndSpeakDocument(uint32_t a1, uint32_t a2) {
-  ClearCapturedText();
+  BeginPage();
   const uint32_t result = game::At<TwoArgRoutine>(game_offsets::OpenDocument)(a1, a2);
-  SpeakCapturedText();
+  EndPage();
   return result;
 }
 
 uint32_t __cdecl CaptureAndSpeakBook(uint32_t a1) {
-  ClearCapturedText();
+  BeginPage();
   const uint32_t result = game::At<OneArgRoutine>(game_offsets::OpenBook)(a1);
-  SpeakCapturedText();
+  EndPage();
   return result;
 }
 
@@ -43,6 +109,29 @@ uint32_t __cdecl CaptureAndSpeakPageB(uint32_t a1, uint32_t a2, uint32_t a3, uin
 }
 
 uint32_t __cdecl CaptureJournalPage(uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5) {
+  const auto callback = game::At<PageCallback>(game_offsets::JournalPageCallback);
+  if (PageOpen()) {  // inside another page: its entries are part of that page
+    ++pageDepth;
+    const uint32_t result = callback(a1, a2, a3, a4, a5);
+    --pageDepth;
+    return result;
+  }
+  ++pageDepth;
   ClearCapturedText();
-  return game::At<PageCallback>(game_offsets::JournalPageCallback)(a1, a2, a3, a4, a5);
+  const uint32_t result = callback(a1, a2, a3, a4, a5);
+  --pageDepth;
+  if (CapturedText && CapturedText[0]) {
+    const uint32_t length = static_cast<uint32_t>(lstrlenA(CapturedText));
+    const uint32_t checksum = TextChecksum(CapturedText, length);
+    if (!HeardLast(CapturedText, length, checksum)) {
+      lastJournalChecksum = checksum;
+      RememberJournalText(CapturedText, length);
+      SpeakCapturedText();
+    }
+  } else if (Settings.AlwReadOpenJnl) {
+    lastJournalChecksum = 0;
+    ForgetJournalText();
+  }
+  ClearCapturedText();
+  return result;
 }

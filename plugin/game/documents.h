@@ -3,7 +3,9 @@
 #pragma once
 #include <cstdint>
 
-// One line of the page being built.
+// One line of the page being built, in the game's own buffer: a line with
+// a '>' three bytes past its terminator (the game's mark behind a line that
+// ends a paragraph) is followed by ". ", any other by two blanks.
 void AppendTextLine(const char* line);
 
 // CaptureAndSpeak around the game routines and callbacks.  Each has the
@@ -14,5 +16,11 @@ uint32_t __cdecl CaptureAndSpeakBook(uint32_t a1);                   // book ope
 uint32_t __cdecl CaptureAndSpeakPageA(uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5);  // +0x1AC970
 uint32_t __cdecl CaptureAndSpeakPageB(uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5);  // +0x1AC8C0
 
-// The journal page callback (+0x1D7260), registered in the game's place.
+// The journal page callback (+0x1D7260), registered in the game's place.  A
+// page is spoken unless it is the very text spoken last; with
+// AlwReadOpenJnl, a call that yields no text makes the next page new again.
 uint32_t __cdecl CaptureJournalPage(uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5);
+
+// The 16-bit ones'-complement sum of the bytes (little-endian words, an odd
+// last byte added alone), complemented over all 32 bits; 0 for null.
+uint32_t TextChecksum(const void* data, uint32_t length);

@@ -11,6 +11,11 @@ GameMaster* GetGameMaster() {
   return *reinterpret_cast<GameMaster**>(GameBase + game_offsets::GameMasterHolder);
 }
 
+GameCamera* GetGameCamera() {
+  GameMaster* master = GetGameMaster();
+  return master ? master->cameraControl.camera : nullptr;
+}
+
 SoundManager* GetSoundManager() {
   return *reinterpret_cast<SoundManager**>(GameBase + game_offsets::SoundManagerHolder);
 }

@@ -7,6 +7,7 @@
 #include "plugin/game/game_layout.h"
 
 GameMaster* GetGameMaster();
+GameCamera* GetGameCamera();     // null without GameMaster or camera
 SoundManager* GetSoundManager();  // null before the game made it
 ActorMobile* GetPlayerMobile();   // null without a player list
 ObjectRef* GetPlayerRef();        // null without a player

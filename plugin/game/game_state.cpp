@@ -16,5 +16,6 @@ volatile int32_t turnDeltaY = 0;
 volatile uint32_t smoothZoomActive = 0;
 volatile int32_t savedFov = -1;
 volatile int32_t targetFov = -1;
+volatile int32_t zoomFov = -1;
 
 volatile uint32_t lastJournalChecksum = 0;

@@ -23,6 +23,7 @@ extern volatile int32_t turnDeltaY;
 extern volatile uint32_t smoothZoomActive;
 extern volatile int32_t savedFov;   // whole degrees, -1 = none
 extern volatile int32_t targetFov;  // whole degrees, -1 = none
+extern volatile int32_t zoomFov;    // reached so far by the smooth zoom, -1 = none
 
 // Journal pages.
 extern volatile uint32_t lastJournalChecksum;

@@ -1,4 +1,7 @@
 #include "game/game_double.h"
+#include "game/documents_double.h"
+
+#include "game/camera_double.h"
 
 #include <mmsystem.h>
 #include <dsound.h>
@@ -150,6 +153,8 @@ void Put(uint8_t* object, uint32_t offset, T value) {
 }
 uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
+float viewSwitchFov = 50.0f;
+
 void* __cdecl GameAllocate(uint32_t bytes);
 uint32_t LoadVoiceFile(uint8_t* manager, const char* path);
 void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, uint32_t volume);
@@ -159,7 +164,8 @@ void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, 
 // loader makes a record of a voice file the double has on disk, and the say
 // routine does what the game's does.  True when the effect set eax itself.
 bool RoutineEffect(uint32_t id, Cpu* frame, const uint32_t* stack) {
-  if (id == ViewModeChange) Put(gameMaster, 0x13C, 50.0f);
+  DocumentRoutineEffect(static_cast<Routine>(id), stack);
+  if (id == ViewModeChange) Put(gameMaster, 0x13C, viewSwitchFov);
   if (id == SetFieldOfView) std::memcpy(reinterpret_cast<uint8_t*>(frame->ecx) + 8, &stack[1], 4);
   if (id == VoiceFileLoader) {
     // A file the double does not have: no record, as the game's loader gives.
@@ -299,6 +305,7 @@ void BuildObjects() {
   Put(soundRecord, 0x2C, Addr(soundFormat));
   Put(soundFormat, 4, 44100u);
   Put(At(0x3C67E0), 0, Addr(soundManager));
+  BuildCamera();
 }
 
 // ---------------------------------------------------------------------------
@@ -469,6 +476,7 @@ uint32_t RoutineArgBytes(Routine r) { return Routines[r].argBytes; }
 const RoutineCall& LastCall(Routine r) { return calls[r]; }
 void ResetCalls() { std::memset(calls, 0, sizeof calls); }
 World& Objects() { return world; }
+void SetViewSwitchFov(float fov) { viewSwitchFov = fov; }
 void SetPlayerPresent(bool present) { Put(gameMaster, 0x5C, present ? Addr(playerList) : 0u); }
 uintptr_t FallExitAddress() { return reinterpret_cast<uintptr_t>(&CaptureFall); }
 
@@ -491,9 +499,15 @@ CRITICAL_SECTION& RunLock() {
   return lock.section;
 }
 
+// A routine of the double may run places itself (a page laid out line by
+// line): the inner run keeps the outer one's way back.
 uint32_t RunPlace(uintptr_t entry, const Cpu& in, Cpu& out) {
   EnterCriticalSection(&RunLock());
+  Cpu* const outerOut = runOut;
+  const uint32_t outerEsp = savedHostEsp;
   const uint32_t path = RunPlaceAsm(&in, &out, static_cast<uint32_t>(entry));
+  runOut = outerOut;
+  savedHostEsp = outerEsp;
   LeaveCriticalSection(&RunLock());
   return path;
 }

@@ -81,6 +81,8 @@ struct World {
 };
 World& Objects();
 void SetPlayerPresent(bool present);  // GameMaster +0x5C set or null
+// The field of view the view-mode routine sets (50 unless set).
+void SetViewSwitchFov(float fov);
 
 // Runs the code at `entry` with the registers, flags and stack pointer of
 // `in` until it reaches one of the continuation exits; `out` receives the

@@ -10,6 +10,9 @@
 //                         (needs the worker: pass --wait-log too)
 //   --record FILE         the scene writes what the player heard there (WAV)
 //   --volume N            what the game's volume query answers (default 200)
+//   --camera-scene        the dialogue camera scene (after --scene's lines,
+//                         or alone); --camera-trace FILE.csv and
+//                         --camera-plot FILE.png write what it did
 //   --reenter             once started, call the plug-in's exported DLLMain
 //                         with attach and then detach, as a loader might
 #include <cstdio>
@@ -25,6 +28,7 @@ int argCount;
 char** args;
 
 bool sceneWanted;
+bool cameraSceneWanted;
 const char* recordPath;
 
 void PrepareGame() {
@@ -34,8 +38,18 @@ void PrepareGame() {
     if (!strcmp(args[i], "--scene")) sceneWanted = true;
     if (!strcmp(args[i], "--record") && i + 1 < argCount) recordPath = args[i + 1];
     if (!strcmp(args[i], "--volume") && i + 1 < argCount) volume = strtoul(args[i + 1], nullptr, 10);
+    if (!strcmp(args[i], "--camera-scene")) cameraSceneWanted = true;
   }
-  if (sceneWanted) scene::PrepareSound(volume);
+  if (cameraSceneWanted) {
+    const char* trace = nullptr;
+    const char* plot = nullptr;
+    for (int i = 1; i + 1 < argCount; ++i) {
+      if (!strcmp(args[i], "--camera-trace")) trace = args[i + 1];
+      if (!strcmp(args[i], "--camera-plot")) plot = args[i + 1];
+    }
+    scene::EnableCameraDialogue(trace, plot);
+  }
+  if (sceneWanted || cameraSceneWanted) scene::PrepareSound(volume);
   for (int i = 1; i + 1 < argCount; ++i) {
     const uint32_t offset = strtoul(args[i + 1], nullptr, 16);
     if (!strcmp(args[i], "--alter-place")) {
@@ -59,7 +73,10 @@ void ReportPlaces() {
   }
 }
 void RunScene() {
-  if (sceneWanted) scene::Run(recordPath);
+  if (sceneWanted)
+    scene::Run(recordPath);
+  else if (cameraSceneWanted)
+    scene::RunCameraDialogue();
 }
 }  // namespace
 

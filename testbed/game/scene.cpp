@@ -8,6 +8,11 @@
 #include <cstring>
 #include <vector>
 
+#include "game/documents_double.h"
+
+#include "game/camera_double.h"
+#include "game/camera_trace.h"
+#include "game/frame_loop.h"
 #include "game/game_double.h"
 #include "host/host_driver.h"
 #include "sapi_standin_control.h"
@@ -83,8 +88,16 @@ const char* const Lines[] = {
 const char JournalEntry[] = "I met a Dark Elf named Dralasa Nerethi in Balmora.";
 const char ToneFile[] = "Vo\\scene\\tone.wav";
 
+using game_double::SceneBook;
+using game_double::SceneJournal;
+const char* const SceneJournalReordered[] = {SceneJournal[1], SceneJournal[0]};
+
+// The partner of the dialogue camera scene.
+Actor host{"Selvil Sareloth", "selvil sareloth", "Dark Elf", false, false, nullptr, nullptr};
+
 const char* SpeakerName(uint32_t ref) {
   if (ref == Addr(player.ref)) return player.name;
+  if (ref == Addr(host.ref)) return host.name;
   for (const Actor& a : cast)
     if (Addr(a.ref) == ref) return a.name;
   return "?";
@@ -178,6 +191,9 @@ void WriteToneFile() {
 
 // What the player heard: every played buffer at the frequency it played at,
 // resampled to 44 100 Hz and laid where it started, summed.
+// A buffer stopped before its end is heard up to the stop.
+DWORD stoppedAt[64];
+
 void WriteRecording(const char* path, DWORD sceneStart) {
   constexpr uint32_t Rate = 44100;
   std::vector<int32_t> mix;
@@ -185,7 +201,11 @@ void WriteRecording(const char* path, DWORD sceneStart) {
     const game_double::SayEntry e = game_double::GetSay(i);
     if (!e.pcm || !e.frequency) continue;
     const size_t at = static_cast<size_t>(uint64_t{e.startTick - sceneStart} * Rate / 1000);
-    const uint32_t samples = e.bytes / 2;
+    uint32_t samples = e.bytes / 2;
+    if (i < 64 && stoppedAt[i]) {
+      const uint64_t heard = uint64_t{stoppedAt[i] - e.startTick} * e.frequency / 1000;
+      if (heard < samples) samples = static_cast<uint32_t>(heard);
+    }
     const size_t out = static_cast<size_t>(uint64_t{samples} * Rate / e.frequency);
     if (mix.size() < at + out) mix.resize(at + out);
     for (size_t j = 0; j < out; ++j) {
@@ -217,7 +237,195 @@ void WriteRecording(const char* path, DWORD sceneStart) {
   Report("recording.rms=%d", static_cast<int>(std::sqrt(sum / (pcm.empty() ? 1 : pcm.size()))));
 }
 
+// A page the player opened: read aloud once (a say call for the player,
+// played to its end), or, with `heard` false, not read at all.
+void ReportPage(const char* name, uint32_t& says, bool heard) {
+  const bool said = WaitForSay(says + 1, heard ? 90000 : 2500);
+  Report("%s.said=%d", name, said ? 1 : 0);
+  if (!said) return;
+  Report("%s.say=%u", name, says);
+  Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+  WaitPlayed(game_double::GetSay(says));
+  ReportSay(says);
+  says = game_double::SayCount();
+}
+
+// The player reads a book, turns its page, reads a note and looks at the
+// journal three times; the third page is cut short by closing the window.
+void ReadTexts(uint32_t& says) {
+  Report("book.open_result=%08X", game_double::PlayerOpensBook(SceneBook, 2));
+  ReportPage("book.page0", says, true);
+  game_double::PlayerTurnsPage(true);
+  ReportPage("book.page1", says, true);
+  game_double::PlayerClosesTextWindow();
+  Report("note.open_result=%08X", game_double::PlayerOpensNote(game_double::SceneNote));
+  ReportPage("note", says, true);
+  game_double::PlayerClosesTextWindow();
+  game_double::PlayerOpensJournal(SceneJournal, 2);
+  ReportPage("journal.page0", says, true);
+  game_double::PlayerClosesTextWindow();
+  game_double::PlayerOpensJournal(SceneJournal, 2);  // the page just heard
+  ReportPage("journal.page0_again", says, false);
+  game_double::PlayerClosesTextWindow();
+
+  game_double::PlayerOpensJournal(SceneJournalReordered, 2);
+  const bool said = WaitForSay(says + 1, 90000);
+  Report("journal.page1.said=%d", said ? 1 : 0);
+  if (!said) return;
+  const game_double::SayEntry e = game_double::GetSay(says);
+  auto* buffer = reinterpret_cast<IDirectSoundBuffer*>(e.buffer);
+  Sleep(600);
+  DWORD status = 0;
+  if (buffer) buffer->GetStatus(&status);
+  Report("close.playing_before=%d", (status & DSBSTATUS_PLAYING) ? 1 : 0);
+  game_double::PlayerClosesTextWindow();
+  const DWORD closed = GetTickCount();
+  status = 0;
+  if (buffer) buffer->GetStatus(&status);
+  Report("close.playing_after=%d", (status & DSBSTATUS_PLAYING) ? 1 : 0);
+  Report("close.heard_ms=%u", static_cast<uint32_t>(closed - e.startTick));
+  Report("close.length_ms=%u", e.frequency ? static_cast<uint32_t>(uint64_t{e.bytes} / 2 * 1000 / e.frequency) : 0);
+  if (says < 64) stoppedAt[says] = closed;
+  Report("journal.page1.say=%u", says);
+  Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+  ReportSay(says);
+  says = game_double::SayCount();
+}
+
+// ---------------------------------------------------------------------------
+// The dialogue camera.
+
+bool cameraDialogueWanted;
+const char* cameraTracePath;
+const char* cameraPlotPath;
+
+const char HostLine[] = "Sit down, outlander. The silt strider will not leave before the storm has passed.";
+
+constexpr float EyeHeight = 110.0f;
+constexpr float PlayerY = 64.0f;  // where Build puts every actor
+constexpr uint16_t DialogueMenu = 0xFF1A;
+
+// Frames run at about 60 a second; the worker speaks meanwhile.
+constexpr DWORD FrameMs = 16;
+
 }  // namespace
+
+void EnableCameraDialogue(const char* tracePath, const char* plotPath) {
+  cameraDialogueWanted = true;
+  cameraTracePath = tracePath;
+  cameraPlotPath = plotPath;
+}
+
+void RunCameraDialogue() {
+  using game_double::Frame;
+  uint8_t* master = game_double::Objects().gameMaster;
+  if (!player.mobile) {
+    player.mobile = game_double::Objects().playerMobile;
+    player.ref = game_double::Objects().playerRef;
+    Build(player, 0.0f);
+  }
+  // The partner 120 units from the player, 60 degrees to the right of where
+  // the camera looks, with a neck and a head in its model.
+  Build(host, 0.0f);
+  const float hx = 120.0f * 0.8660254f, hy = PlayerY + 120.0f * 0.5f;
+  Put(host.ref, 0x38, hx);
+  Put(host.ref, 0x3C, hy);
+  uint8_t* root = game_double::MakeSceneNode("root", hx, hy, 0.0f);
+  uint8_t* body = game_double::MakeSceneNode("Bip01", hx, hy, 80.0f);
+  game_double::AddChildNode(root, body);
+  game_double::AddChildNode(body, game_double::MakeSceneNode("Neck", hx, hy, 134.0f));
+  game_double::AddChildNode(body, game_double::MakeSceneNode("Head", hx, hy, 146.0f));
+  Put(host.ref, 0x10, Addr(root));
+  game_double::PlaceCamera(0.0f, PlayerY, EyeHeight, 0.0f, 90.0f);
+  game_double::SetViewSwitchFov(75.0f);  // the player's own field of view
+  game_double::SetFrameActor(host.mobile);
+
+  std::vector<CameraTraceRow> rows;
+  uint32_t frameNo = 0;
+  auto frame = [&](const char* event) {
+    const Frame f = game_double::RunFrame();
+    CameraTraceRow r{};
+    r.frame = frameNo++;
+    r.event = event;
+    r.menu = master[0xD6] != 0;
+    r.frozen = f.frozen;
+    r.fov = f.fov;
+    r.yaw = f.heading;
+    r.pitch = 90.0f - f.fromUp;
+    r.dx = f.mouseDx;
+    r.dy = f.mouseDy;
+    r.gameAiOff = (game_double::Objects().menuController[0x24] & 8) != 0;
+    r.partnerAiOff = f.partnerAiOff;
+    r.partnerGroupChanged = f.partnerGroupChanged;
+    r.partnerLooksAtPlayer = f.partnerLooksAt == Addr(player.ref);
+    r.view = game_double::Objects().viewController[0xE8];
+    r.extrasSeeMenu = f.extrasSeeMenu[0] || f.extrasSeeMenu[1] || f.extrasSeeMenu[2] || f.extrasSeeMenu[3];
+    rows.push_back(r);
+    Sleep(FrameMs);
+    return f;
+  };
+
+  // The game leaves its start menu; the player walks up in first person.
+  game_double::CloseMenu();
+  for (int i = 0; i < 5; ++i) frame(i ? "" : "start menu left");
+
+  // The dialogue begins: the game starts it with the partner, then opens the
+  // dialogue menu.
+  game_double::StartDialogue(host.mobile);
+  game_double::OpenMenu(DialogueMenu);
+  uint32_t says = game_double::SayCount();
+  uint32_t zoomFrames = 0, turnFrames = 0, frozenFrames = 0, lookedAtPlayer = 0;
+  float fovMin = 1000.0f;
+  bool switched = false;
+  for (int i = 0; i < 150; ++i) {
+    const char* event = i == 0 ? "dialogue menu" : "";
+    if (i == 2) {
+      DialogueText(host, HostLine);  // the game passes each line twice
+      DialogueText(host, HostLine);
+      event = "line";
+    }
+    if (i == 60) {  // the player switches to third person
+      game_double::Objects().viewController[0xE9] = 1;
+      event = "view switch";
+    }
+    const Frame f = frame(event);
+    if (f.fov < fovMin) fovMin = f.fov, zoomFrames = i + 1;
+    if (f.mouseDx || f.mouseDy) turnFrames = i + 1;
+    frozenFrames += f.frozen;
+    lookedAtPlayer += f.partnerLooksAt == Addr(player.ref);
+    switched |= f.viewSwitched;
+  }
+  // The line is heard out before the menu closes (the trace stays short).
+  const bool said = WaitForSay(says + 1, 90000);
+  Report("camera.line.said=%d", said ? 1 : 0);
+  if (said) {
+    Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+    WaitPlayed(game_double::GetSay(says));
+    ReportSay(says);
+  }
+  const Frame inDialogue = frame("");
+
+  game_double::CloseMenu();
+  Frame after{};
+  for (int i = 0; i < 5; ++i) after = frame(i ? "" : "menu closed");
+
+  Report("camera.frames=%u", frameNo);
+  Report("camera.fov_before=%d", static_cast<int>(rows.front().fov));
+  Report("camera.fov_min=%d", static_cast<int>(fovMin));
+  Report("camera.zoom_frames=%u", zoomFrames);
+  Report("camera.turn_frames=%u", turnFrames);
+  Report("camera.yaw_end=%d", static_cast<int>(std::lround(inDialogue.heading)));
+  Report("camera.pitch_end=%d", static_cast<int>(std::lround(90.0f - inDialogue.fromUp)));
+  Report("camera.frozen_frames=%u", frozenFrames);
+  Report("camera.partner_looked_at_player=%u", lookedAtPlayer);
+  Report("camera.view_switched=%d", switched ? 1 : 0);
+  Report("camera.fov_in_third_person=%d", static_cast<int>(inDialogue.fov));
+  Report("camera.fov_after=%d", static_cast<int>(after.fov));
+  Report("camera.controls_after=%d", game_double::Objects().playerMobile[0x5B0]);
+  if (cameraTracePath) Report("camera.trace=%s", WriteCameraTrace(cameraTracePath, rows) ? cameraTracePath : "failed");
+  if (cameraPlotPath) Report("camera.plot=%s", WriteCameraPlot(cameraPlotPath, rows) ? cameraPlotPath : "failed");
+  game_double::SetFrameActor(nullptr);
+}
 
 void PrepareSound(uint32_t volume) {
   game_double::SetRoutineResult(game_double::VoiceVolumeQuery, volume);
@@ -237,8 +445,9 @@ void Run(const char* recordPath) {
   player.mobile = game_double::Objects().playerMobile;
   player.ref = game_double::Objects().playerRef;
   Build(player, 0.0f);
-  float x = 100.0f;
-  for (Actor& a : cast) Build(a, x += 50.0f);
+  // Within arm's reach: no dialogue zoom, the game's volume as it is.
+  float x = 0.0f;
+  for (Actor& a : cast) Build(a, x += 15.0f);
 
   constexpr DWORD LineTimeoutMs = 90000;
   uint32_t says = game_double::SayCount();
@@ -269,6 +478,11 @@ void Run(const char* recordPath) {
                                              200);
   WaitPlayed(game_double::GetSay(says));
   ReportSay(says);
+  says = game_double::SayCount();
+
+  ReadTexts(says);
+
+  if (cameraDialogueWanted) RunCameraDialogue();
 
   Report("say.count=%u", game_double::SayCount());
   if (recordPath) WriteRecording(recordPath, sceneStart);

@@ -1,6 +1,7 @@
 // The scripted scene of the game double: a few lines of dialogue and a
 // journal entry pass through the game's dialogue routine the way the game
-// passes them, and what the player hears is written down.
+// passes them, the player reads a book, a note and the journal, and what the
+// player hears is written down.
 #pragma once
 #include <cstdint>
 
@@ -13,5 +14,13 @@ void PrepareSound(uint32_t volume);
 // After the plug-in started: runs the scene, reports every say call, and
 // writes a WAV of the played buffers to `recordPath` (unless null).
 void Run(const char* recordPath);
+
+// The dialogue camera: a partner 120 units away, the dialogue menu letting
+// the world run with the AI off, the zoom, the turn toward the partner's
+// neck, a view switch, one spoken line and the exit, frame by frame.  Run
+// adds it before the recording once enabled; it can also run on its own.
+// A per-frame trace (CSV) and a plot of the camera (PNG) go where asked.
+void EnableCameraDialogue(const char* tracePath, const char* plotPath);
+void RunCameraDialogue();
 
 }  // namespace scene

@@ -27,9 +27,47 @@ struct GameFolder {
   ScratchDir dir;
 };
 
+// The configurator the plug-in started from `dir`, once its window is up.
+HWND WaitForConfigurator(const std::string& dir) {
+  struct Search {
+    std::string image;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND window, LPARAM p) {
+      auto* s = reinterpret_cast<Search*>(p);
+      char cls[32];
+      GetClassNameA(window, cls, sizeof cls);
+      if (lstrcmpA(cls, "TfmTCfgMain") != 0 || !IsWindowVisible(window)) return TRUE;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window, &pid);
+      HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+      char path[MAX_PATH] = {};
+      DWORD size = sizeof path;
+      if (process && QueryFullProcessImageNameA(process, 0, path, &size) && lstrcmpiA(path, s->image.c_str()) == 0)
+        s->found = window;
+      if (process) CloseHandle(process);
+      return s->found ? FALSE : TRUE;
+    }
+  } search{dir + "\\Sethrim.exe", nullptr};
+  for (int i = 0; i < 600 && !search.found; ++i) {
+    EnumWindows(Search::Visit, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) Sleep(100);
+  }
+  return search.found;
+}
+
+// The configurator writes its settings beside itself when its window closes.
+bool CloseConfigurator(const std::string& dir) {
+  HWND window = WaitForConfigurator(dir);
+  if (!window) return false;
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  for (int i = 0; i < 300 && !FileExists(dir + "\\LirraCfg.ini"); ++i) Sleep(100);
+  return FileExists(dir + "\\LirraCfg.ini");
+}
+
 TEST(Host, LoaderModeWritesOneLineAndStartsNothing) {
   GameFolder game("host-loader");
-  game.dir.CopyFromRuntime("standin\\Sethrim.exe");
+  game.dir.CopyFromRuntime("Sethrim.exe");
+  game.dir.Write("Morrowind.ini", "[General]\r\n");
   ASSERT_EQ(game.Run("MLoader.exe", "--run-config --hold-ms 300"), 0);
   EXPECT_EQ(game.Report("load"), "ok");
   EXPECT_EQ(game.Report("threads.added"), "0");
@@ -42,6 +80,7 @@ TEST(Host, LoaderModeWritesOneLineAndStartsNothing) {
   ASSERT_GE(log.size(), 1u);
   EXPECT_EQ(log[0].rfind("DLLMAIN::Main EXE module loaded at ", 0), 0u);
   for (size_t i = 1; i < log.size(); ++i) EXPECT_TRUE(log[i] == "Initialized" || log[i] == "Unloading...") << log[i];
+  EXPECT_TRUE(CloseConfigurator(game.dir.path()));
 }
 
 // Lines of one thread keep their order; the worker's and the host's
@@ -106,13 +145,16 @@ TEST(Host, ConfiguratorStartsFromThePluginFolder) {
   GameFolder game("host-config");
   ScratchDir elsewhere("host-config-cwd");
   // A decoy in the current folder must not be the one started.
-  elsewhere.CopyFromRuntime("standin\\Sethrim.exe");
-  game.dir.CopyFromRuntime("standin\\Sethrim.exe");
+  elsewhere.CopyFromRuntime("Sethrim.exe");
+  game.dir.CopyFromRuntime("Sethrim.exe");
+  game.dir.Write("Morrowind.ini", "[General]\r\n");
   ASSERT_EQ(game.Run("Morrowind.exe", "--run-config --hold-ms 1500", elsewhere.path()), 0);
   EXPECT_EQ(game.Report("run_config"), "0");
-  for (int i = 0; i < 100 && !FileExists(game.dir / "sethrim-ran.txt"); ++i) Sleep(100);
-  EXPECT_TRUE(FileExists(game.dir / "sethrim-ran.txt"));
-  EXPECT_FALSE(FileExists(elsewhere / "sethrim-ran.txt"));
+  ASSERT_TRUE(CloseConfigurator(game.dir.path()));
+  char value[MAX_PATH];
+  GetPrivateProfileStringA("BaseConfig", "GameInstDir", "", value, sizeof value, (game.dir / "LirraCfg.ini").c_str());
+  EXPECT_EQ(std::string(value), game.dir.path() + "\\");
+  EXPECT_FALSE(FileExists(elsewhere / "LirraCfg.ini"));
 }
 
 // The loader double loads what its list in the game folder names, as the

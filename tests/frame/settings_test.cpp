@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
 #include "plugin/speech/voice_channel.h"
 #include "support/test_support.h"
@@ -111,6 +112,26 @@ TEST(Settings, NonNumbersReadAsTheProfileFunctionsGiveThem) {
   ReadFresh(dir / "LirraCfg.ini");
   EXPECT_EQ(Settings.SpeakKeyCode, 0);
   EXPECT_EQ(Settings.SilenceKeyCode, -1);  // keys match without regard to case
+}
+
+// A hand-edited negative zoom distance would let the zoom divide by zero:
+// it reads as 0, and the log says so once.
+TEST(Settings, NegativeZoomDistanceReadsAsZero) {
+  ScratchDir dir("settings-zoom");
+  const struct { const char* value; int32_t read; size_t logLines; } cases[] = {{"-40", 0, 1}, {"0", 0, 0}, {"45", 45, 0}};
+  for (const auto& c : cases) {
+    dir.Write("LirraCfg.ini", std::string("[BaseConfig]\r\nZoomDistNPC=") + c.value + "\r\n");
+    const std::string log = dir / (std::string("loader-") + c.value + ".log");
+    lstrcpynA(LogFilePath, log.c_str(), sizeof LogFilePath);
+    ReadFresh(dir / "LirraCfg.ini");
+    LogFilePath[0] = 0;
+    EXPECT_EQ(Settings.ZoomDistNPC, c.read) << c.value;
+    const std::vector<std::string> lines = testsupport::LogValues(log);
+    ASSERT_EQ(lines.size(), c.logLines) << c.value;
+    if (c.logLines) {
+      EXPECT_EQ(lines[0], "DLLMAIN::ZoomDistNPC=-40 is below 0; 0 is used.");
+    }
+  }
 }
 
 }  // namespace

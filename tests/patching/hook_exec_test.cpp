@@ -15,6 +15,7 @@
 #include "plugin/game/game_routines.h"
 #include "plugin/game/game_state.h"
 #include "plugin/patching/hook_catalogue.h"
+#include "raw_memory.h"
 
 using game_double::Cpu;
 using game_double::LastCall;
@@ -112,16 +113,8 @@ void ExpectSameCall(const game_double::RoutineCall& patched, const game_double::
 }
 
 uint8_t* GameMaster() { return Objects().gameMaster; }
-template <typename T>
-void Put(uint8_t* object, uint32_t offset, T value) {
-  std::memcpy(object + offset, &value, sizeof value);
-}
-template <typename T = uint32_t>
-T Get(const uint8_t* object, uint32_t offset) {
-  T v;
-  std::memcpy(&v, object + offset, sizeof v);
-  return v;
-}
+using rawmemory::Get;
+using rawmemory::Put;
 
 DWORD Protection(uint32_t offset) {
   MEMORY_BASIC_INFORMATION m;
@@ -400,12 +393,13 @@ TEST_F(PatchedPlace, NotificationsPassEverythingThrough) {
   // real file name.
   static const char line[] = "Greetings, outlander.";
   static const char voiceFile[] = "Vo\\d\\m\\Hlo_DM001.mp3";
+  static const char pageLine[] = "A page line.\0BR>";  // cut out of the game's page text
   const uint32_t owner = Addr(Objects().partnerMobile);
   const struct { uint32_t offset; Routine routine; int args; std::vector<uint32_t> stack; bool sameReturn; } cases[] = {
-      {0x21375E, game_double::SendTextLine, 2, {0x11, 0x22}, true},
-      {0x21378C, game_double::SendTextLine, 2, {0x11, 0x22}, true},
-      {0x1AD9AF, game_double::SendTextLine, 2, {0x11, 0x22}, true},
-      {0x1ADAB3, game_double::SendTextLine, 2, {0x11, 0x22}, true},
+      {0x21375E, game_double::SendTextLine, 2, {0x11, Addr(pageLine)}, true},
+      {0x21378C, game_double::SendTextLine, 2, {0x11, Addr(pageLine)}, true},
+      {0x1AD9AF, game_double::SendTextLine, 2, {0x11, Addr(pageLine)}, true},
+      {0x1ADAB3, game_double::SendTextLine, 2, {0x11, Addr(pageLine)}, true},
       {0x1951AB, game_double::LeaveMenuMode, 0, std::vector<uint32_t>(8, 0x99), true},
       // Returns through the game's own `pop edi; pop esi; ret 0x2C`.
       {0x00BE32, game_double::DialogueText, 6,

@@ -79,13 +79,24 @@ TEST(Scene, RunsToTheEndWithDirectSound) {
   EXPECT_EQ(ReportValue(s.report, "scene.done"), "1");
 }
 
+// The log's speech lines of the dialogue part, or of the part where the
+// player reads (from the first document text on).
+std::vector<std::string> SpeechLog(const Scene& s, bool reading) {
+  std::vector<std::string> lines;
+  bool inReading = false;
+  for (const std::string& l : s.log) {
+    inReading = inReading || l.rfind("MORROWIND::Preparing document text", 0) == 0;
+    if (inReading == reading && (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0))
+      lines.push_back(l);
+  }
+  return lines;
+}
+
 // Each line once in the log, in the order the game passed them, classified;
 // the second pass of each line and the journal entry are not spoken.
 TEST(Scene, LogShowsEachLineOnceClassified) {
   const Scene& s = RunWith(1);
-  std::vector<std::string> dialogue;
-  for (const std::string& l : s.log)
-    if (l.rfind("MORROWIND::", 0) == 0 || l.rfind("EVENT::Trying to speak", 0) == 0) dialogue.push_back(l);
+  const std::vector<std::string> dialogue = SpeechLog(s, false);
   std::vector<std::string> expected;
   for (const Line& l : Lines) {
     expected.push_back("MORROWIND::Preparing a dialogue text.");
@@ -97,7 +108,7 @@ TEST(Scene, LogShowsEachLineOnceClassified) {
 
 TEST(Scene, EachLineReachesTheSayRoutineOnceAsItsSpeaker) {
   const Scene& s = RunWith(1);
-  ASSERT_EQ(ReportValue(s.report, "say.count"), "4");  // three lines and the game's own file
+  ASSERT_EQ(ReportValue(s.report, "say.count"), "9");  // three lines, the game's own file, five pages
   std::vector<std::string> files;
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(Lines[i].speaker);
@@ -153,6 +164,100 @@ TEST(Scene, OrdinaryVoiceFileGoesThroughTheGamesLoader) {
   EXPECT_EQ(s.Say(3, "played"), "1");
   EXPECT_EQ(s.Say(3, "format_rate"), "22050");
   EXPECT_EQ(s.Say(3, "frequency"), "22050");
+}
+
+// Texts the player reads: the book's two pages, the note, the journal page,
+// the same page again (not read), and the page with the same entries in
+// another order, cut short by closing the window.
+struct Page {
+  const char* name;
+  const char* text;  // as spoken (the log keeps no trailing blanks)
+};
+const Page Pages[] = {
+    {"book.page0",
+     "A Short History of Balmora. Balmora stands on the Odai river, in the  heart of the West Gash.."},
+    {"book.page1", "Its great houses keep their halls here."},
+    {"note", "Meet me at the silt strider port at  dawn.. F."},
+    {"journal.page0", "Caius Cosades sent me to Balmora.   Fargoth lost his best ring."},
+    {"journal.page1", "Fargoth lost his best ring.   Caius Cosades sent me to Balmora."},
+};
+
+TEST(Scene, EachPageIsReadOnceInThePlayersVoice) {
+  const Scene& s = RunWith(1);
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(Pages[i].name);
+    const std::string name = Pages[i].name;
+    ASSERT_EQ(ReportValue(s.report, name + ".said"), "1");
+    const int say = std::stoi(ReportValue(s.report, name + ".say"));
+    EXPECT_EQ(say, 4 + i);
+    EXPECT_EQ(s.Say(say, "speaker"), "Indoril Veth");
+    EXPECT_EQ(s.Say(say, "voice"), "Quorrim Male");  // documents by the dialogue voice of the player's sex
+    EXPECT_EQ(s.Say(say, "loader"), "plugin");
+    EXPECT_EQ(s.Say(say, "played"), "1");
+    EXPECT_EQ(s.Say(say, "frequency"), "43800");  // an Imperial man: the male base only
+  }
+  EXPECT_EQ(ReportValue(s.report, "journal.page0_again.said"), "0");
+  // The wrappers hand the game the opening routines' own results.
+  EXPECT_EQ(ReportValue(s.report, "book.open_result"), "5EED0600");
+  EXPECT_EQ(ReportValue(s.report, "note.open_result"), "5EED0400");
+}
+
+TEST(Scene, LogShowsEachPageOnce) {
+  const Scene& s = RunWith(1);
+  const std::vector<std::string> reading = SpeechLog(s, true);
+  std::vector<std::string> expected;
+  for (const Page& p : Pages) {
+    expected.push_back(std::string("MORROWIND::Preparing document text: ") + p.text);
+    expected.push_back("MORROWIND::Player is Male");
+    expected.push_back(std::string("EVENT::Trying to speak: ") + p.text);
+  }
+  EXPECT_EQ(reading, expected);
+}
+
+// The window closes while the last page is read: its buffer stops at once.
+TEST(Scene, ClosingTheTextWindowStopsTheReading) {
+  const Scene& s = RunWith(1);
+  EXPECT_EQ(ReportValue(s.report, "close.playing_before"), "1");
+  EXPECT_EQ(ReportValue(s.report, "close.playing_after"), "0");
+  EXPECT_LT(std::stoul(ReportValue(s.report, "close.heard_ms")), std::stoul(ReportValue(s.report, "close.length_ms")));
+}
+
+// The dialogue camera scene alone: a partner 120 units away, the dialogue
+// letting the world run with the AI off, zoom, turn, a view switch, one
+// line and the exit, every frame through the game's patched code.
+TEST(Scene, DialogueCameraFrameByFrame) {
+  ScratchDir dir("scene-camera");
+  for (const char* f : {"Morrowind.exe", "Vandrel.dll", "MLDRLib.dll"}) dir.CopyFromRuntime(f);
+  char settings[1024];
+  snprintf(settings, sizeof settings, Settings, 1);
+  dir.Write("LirraCfg.ini", settings);
+  sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"});
+  EXPECT_EQ(RunProgram("\"" + (dir / "Morrowind.exe") + "\" --report \"" + (dir / "report.txt") +
+                           "\" --wait-log \"WRKTHREAD::Entering message loop.\" --volume 180 --camera-scene"
+                           " --camera-trace camera.csv --camera-plot camera.png",
+                       dir.path(), 240000),
+            0);
+  const std::string report = ReadFile(dir / "report.txt");
+  auto value = [&](const std::string& name) { return ReportValue(report, "camera." + name); };
+  EXPECT_EQ(value("fov_before"), "75");
+  EXPECT_EQ(value("fov_min"), "37");          // 120 units, ZoomDistNPC 60: half of 75
+  EXPECT_EQ(value("zoom_frames"), "38");      // one degree a frame
+  EXPECT_LE(std::stoi(value("turn_frames")), 10);
+  EXPECT_EQ(value("yaw_end"), "60");          // toward the partner
+  EXPECT_EQ(value("pitch_end"), "6");         // its neck, lowered by the head's height over it
+  EXPECT_EQ(value("frozen_frames"), "0");
+  EXPECT_EQ(value("partner_looked_at_player"), "150");
+  EXPECT_EQ(value("view_switched"), "1");
+  EXPECT_EQ(value("fov_in_third_person"), "37");
+  EXPECT_EQ(value("fov_after"), "75");
+  EXPECT_EQ(value("controls_after"), "0");
+  // The line is played louder while zoomed: (75 - 37) / 1.5 on the game's 180.
+  EXPECT_EQ(value("line.said"), "1");
+  EXPECT_EQ(ReportValue(report, "say.0.speaker"), "Selvil Sareloth");
+  EXPECT_EQ(ReportValue(report, "say.0.volume"), "205");
+  const std::string trace = ReadFile(dir / "camera.csv");
+  EXPECT_EQ(trace.rfind("frame,event,menu,frozen,fov,yaw,pitch,mouse_dx,mouse_dy,", 0), 0u);
+  EXPECT_EQ(ReadFile(dir / "camera.png").substr(0, 8), "\x89PNG\r\n\x1A\n");
 }
 
 }  // namespace

@@ -1,0 +1,156 @@
+// What reading a document costs the game's thread, in the game double with
+// the plug-in's code linked in.  Run by hand under Wine; prints figures,
+// asserts nothing.
+//
+//   cd build/run/bench && ../../../scripts/wine-run documents_bench.exe [pages]
+//
+//   - one document line: the line routine's call place with the game's own
+//     bytes, and hooked (AppendTextLine runs inside the game's page layout);
+//   - a 40-line book page opened through the book opening place, with the
+//     game's own bytes everywhere, and hooked (every line collected, the page
+//     handed to the worker's queue at the end).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench_clock.h"
+#include "game/documents_double.h"
+#include "game/game_double.h"
+#include "plugin/frame/plugin_state.h"
+#include "plugin/frame/settings.h"
+#include "plugin/game/captured_text.h"
+#include "plugin/game/documents.h"
+#include "plugin/patching/hook_catalogue.h"
+
+namespace {
+
+uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+const uint32_t DocumentPlaces[] = {0x0A2A15, 0x1AD9AF, 0x1ADAB3, 0x1AC36B, 0x1ABE9C,
+                                   0x1AC358, 0x1ABCBF, 0x1AD630};
+
+// The game's own bytes at the document places while it lives.
+struct GameBytes {
+  GameBytes() {
+    for (uint32_t offset : DocumentPlaces) {
+      const game_double::PlaceBytes* place = game_double::FindPlace(offset);
+      std::vector<uint8_t> bytes(game_double::At(offset), game_double::At(offset) + place->size);
+      saved.push_back({offset, bytes});
+      game_double::PokeImage(offset, place->bytes, place->size);
+    }
+  }
+  ~GameBytes() {
+    for (const auto& s : saved) game_double::PokeImage(s.first, s.second.data(), static_cast<uint32_t>(s.second.size()));
+  }
+  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> saved;
+};
+
+// Takes the speak requests and drops them, so that the game's side is timed
+// alone.
+DWORD WINAPI DrainRequests(void*) {
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0)
+    if (m.message == WM_SPEAK_REQUEST && m.lParam) HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(m.lParam));
+  return 0;
+}
+
+alignas(16) uint32_t gameStack[4096];
+uint8_t layoutObject[0x40], callerFrame[0x40];
+char line[] = "Balmora stands on the Odai river, in the\0heart of the West Gash.";
+
+void SendLine() {
+  uint32_t* s = &gameStack[2048];
+  s[0] = 16;
+  s[1] = Addr(line);
+  game_double::Cpu in{}, out{};
+  in.eflags = 0x202;
+  in.ecx = Addr(layoutObject);
+  in.ebp = Addr(callerFrame);
+  in.esp = Addr(s);
+  game_double::RunPlace(game_double::Base() + 0x1AD9AF, in, out);
+}
+
+double PerLine(int lines) {
+  for (int i = 0; i < lines / 10; ++i) SendLine();
+  const double start = Now();
+  for (int i = 0; i < lines; ++i) {
+    ClearCapturedText();
+    SendLine();
+  }
+  return (Now() - start) * 1e6 / lines;
+}
+
+// Twenty sentences that wrap once each: forty lines.
+std::string FortyLinePage() {
+  std::string page;
+  char sentence[128];
+  for (int i = 0; i < 20; ++i) {
+    std::snprintf(sentence, sizeof sentence, "Sentence %02d of the Annals runs on and wraps onto a line.<BR>", i);
+    page += sentence;
+  }
+  return page;
+}
+
+double PerPage(int pages, const char* const* text) {
+  game_double::ClearLinesSent();
+  game_double::PlayerOpensBook(text, 1);
+  const size_t lines = game_double::LinesSent().size();
+  if (lines != 40) std::printf("(the page has %zu lines)\n", lines);
+  const double start = Now();
+  for (int i = 0; i < pages; ++i) game_double::PlayerOpensBook(text, 1);
+  return (Now() - start) * 1e6 / pages;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int pages = argc > 1 ? std::atoi(argv[1]) : 500;
+  game_double::BuildGameImage();
+  GameBase = game_double::Base();
+  GameMasterHolder = GameBase + 0x3C67DC;
+  Settings = PluginDefaults();
+  CapturedText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, 1024));
+  CapturedText[0] = 0;
+  InstallHooks();
+  DWORD id;
+  CloseHandle(CreateThread(nullptr, 0, DrainRequests, nullptr, 0, &id));
+  while (!PostThreadMessageA(id, WM_USER + 1, 0, 0)) Sleep(5);
+  WorkerThreadId = id;
+  // A player for SpeakCapturedText (its record without ActorData: a man).
+  static uint8_t record[0x80];
+  uint8_t* player = game_double::Objects().playerRef;
+  std::memcpy(record + 0x18, &player, 4);
+  uint8_t* r = record;
+  std::memcpy(player + 0x28, &r, 4);
+
+  const int lines = pages * 40;
+  double line[2], page[2];
+  const std::string text = FortyLinePage();
+  const char* const book[] = {text.c_str()};
+  {
+    GameBytes unpatched;
+    line[0] = PerLine(lines);
+    page[0] = PerPage(pages, book);
+  }
+  line[1] = PerLine(lines);
+  page[1] = PerPage(pages, book);
+  const double append0 = Now();
+  for (int i = 0; i < lines; ++i) {
+    if (i % 40 == 0) ClearCapturedText();
+    AppendTextLine(::line);
+  }
+  const double append = (Now() - append0) * 1e6 / lines;
+
+  std::printf("one document line (%zu chars): game's bytes %.2f us, hooked %.2f us, ratio %.2f\n",
+              std::strlen(::line), line[0], line[1], line[1] / line[0]);
+  std::printf("AppendTextLine alone, within 40-line pages: %.2f us per line\n", append);
+  std::printf("a 40-line book page opened: game's bytes %.1f us, hooked %.1f us, ratio %.2f "
+              "(%.2f us added per line)\n",
+              page[0], page[1], page[1] / page[0], (page[1] - page[0]) / 40);
+  PostThreadMessageA(id, WM_QUIT, 0, 0);
+  return 0;
+}

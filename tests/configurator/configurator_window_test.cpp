@@ -1,0 +1,440 @@
+// Sethrim.exe itself, driven from outside as a player would: it opens on a
+// prepared game folder, shows the file in its controls, takes key chords
+// from the keyboard, switches language, and writes the file when it closes.
+// Leaves a screenshot of each page in both languages in out/screens.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <map>
+
+#include "configurator/resource.h"
+#include "sapi_standin_control.h"
+#include "screenshot.h"
+#include "support/test_support.h"
+#include "window_driver.h"
+
+using namespace testsupport;
+using namespace windowdriver;
+
+namespace {
+
+const std::vector<std::string> InstalledVoices = {"Quorrim Stand-in Male", "Quorrim Stand-in Female",
+                                                  "Quorrim Stand-in Creature"};
+
+class StandInVoices : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(sapistandin::Register(RuntimeDir() + "\\" + sapistandin::DllName));
+    sapistandin::SetVoices(InstalledVoices);
+  }
+};
+const auto* const Voices = ::testing::AddGlobalTestEnvironment(new StandInVoices);
+
+// A game folder with the configurator in a folder of its own below it:
+//   <scratch>\Morrowind\Morrowind.ini
+//   <scratch>\Morrowind\Data Files\Quorrim\Sethrim.exe (and LirraCfg.ini)
+struct GameFolder {
+  explicit GameFolder(const std::string& name, bool withGame = true) : dir(name) {
+    game = dir.path() + "\\Morrowind\\";
+    tool = game + "Data Files\\Quorrim\\";
+    CreateDirectoryA(game.c_str(), nullptr);
+    CreateDirectoryA((game + "Data Files\\").c_str(), nullptr);
+    CreateDirectoryA(tool.c_str(), nullptr);
+    if (withGame)
+      Write(game + "Morrowind.ini",
+            "[General]\r\nScreen Shot Enable=0\r\n[Level Up]\r\n"
+            "Level2=Through discipline and training you have reached a new level.\r\n"
+            "Level3=Your skills grow with every battle.\r\n");
+    CopyFileA((RuntimeDir() + "\\Sethrim.exe").c_str(), (tool + "Sethrim.exe").c_str(), FALSE);
+  }
+  static void Write(const std::string& path, const std::string& text) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(f);
+  }
+  std::string Settings() const { return tool + "LirraCfg.ini"; }
+  std::string Value(const char* section, const char* key) const {
+    char value[512];
+    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, Settings().c_str());
+    return value;
+  }
+  ScratchDir dir;
+  std::string game, tool;
+};
+
+// The running configurator and its window, seen from outside.
+class Configurator {
+ public:
+  explicit Configurator(const GameFolder& folder) : program_(folder.tool + "Sethrim.exe", folder.tool) {}
+
+  bool started() const { return program_.started(); }
+  HWND WaitForWindow(const char* className) const { return program_.WaitForWindow(className); }
+  int WaitForExit(DWORD ms = 30000) const { return program_.WaitForExit(ms); }
+  bool Open() {
+    main = program_.WaitForWindow("TfmTCfgMain");
+    if (main) controls_ = ControlsOf(main);
+    return main != nullptr;
+  }
+  int Close() {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    return WaitForExit();
+  }
+
+  HWND operator[](int id) const { return controls_.at(id); }
+  std::string Text(HWND window) const { return TextOf(window); }
+  std::string Text(int id) const { return TextOf((*this)[id]); }
+  int Slider(int id) const { return static_cast<int>(SendMessageW((*this)[id], TBM_GETPOS, 0, 0)); }
+  int Count(int id) const { return static_cast<int>(SendMessageW((*this)[id], CB_GETCOUNT, 0, 0)); }
+  std::string Item(int id, int index) const {
+    wchar_t text[512] = {};
+    SendMessageW((*this)[id], CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return Utf8(text);
+  }
+  std::string Selected(int id) const {
+    return Item(id, static_cast<int>(SendMessageW((*this)[id], CB_GETCURSEL, 0, 0)));
+  }
+  bool Checked(int item) const {
+    const LRESULT state = SendMessageW((*this)[IDC_clGlobalFlags], LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK);
+    return (state & LVIS_STATEIMAGEMASK) >> 12 == 2;
+  }
+  bool Down(int id) const { return SendMessageW((*this)[id], BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  // What the player sees of a control: its pixels on the screen, the top
+  // `height` rows only when given.
+  std::vector<uint8_t> Look(int id, int height = 0) const {
+    RECT r;
+    GetWindowRect((*this)[id], &r);
+    if (height) r.bottom = r.top + height;
+    return ScreenPixels(r);
+  }
+  HWND Focus() const { return FocusOf(main); }
+  void ShowPage(int index) const {
+    SendMessageW((*this)[IDC_pcMainPageCtrl], TCM_SETCURFOCUS, index, 0);
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASE);
+  }
+  int Page() const { return static_cast<int>(SendMessageW((*this)[IDC_pcMainPageCtrl], TCM_GETCURSEL, 0, 0)); }
+  void Foreground() const { BringToFront(main); }
+  void Shoot(const std::string& name) const {
+    Sleep(400);  // let the page finish painting on the display
+    EXPECT_TRUE(SaveWindowPng(main, ScreensDir() + "\\" + name + ".png")) << name;
+  }
+
+  HWND main = nullptr;
+
+ private:
+  Program program_;
+  std::map<int, HWND> controls_;
+};
+
+const char* const PageNames[6] = {"voices", "filters", "parameters", "testing", "installing", "information"};
+
+// A file with every control away from its default, some values beyond what
+// the controls can show.
+const char PreparedSettings[] =
+    "[BaseConfig]\r\nLangIndex=7\r\nSpeakKeyCode=1361015458\r\nSilenceKeyCode=29602\r\nVPBaseMale=-2500\r\n"
+    "VPBaseFemale=3000\r\nVPBaseCreature=-6000\r\nVoiceFxByRace=1\r\nTTSBoundPitchDS=0\r\nStopSpkOnClose=0\r\n"
+    "DlgSwitchToFP=1\r\nDlgEnableZoom=0\r\nAlwReadOpenJnl=1\r\nDocVoiceAsDlg=0\r\nMaxDialogueFOV=81\r\n"
+    "ZoomDistNPC=90\r\n"
+    "[PauseConfig]\r\nMPauseChargen=0\r\nMPauseDialogue=1\r\nMKeepAiJournal=1\r\nMKeepAiOptions=1\r\n"
+    "[RaceConfig]\r\nVPOrc=-9000\r\nVPNord=-150\r\nVPDarkElf=2000\r\nVPHighElf=20000\r\n"
+    "[LirraDlg]\r\nVoiceEnable=1\r\nAutoSpeak=0\r\nVoiceMaleName=quorrim stand-in creature\r\n"
+    "VoiceFemaleName=Quorrim Stand-in Female\r\nVoiceCreatureName=Not Installed\r\n"
+    "VoiceMaleConfig=<pitch absmiddle=\"-3\"><rate absspeed=\"2\"><volume level=\"70\">\r\n"
+    "VoiceFemaleConfig=<PITCH ABSMIDDLE=\"12\">\r\n"
+    "VoiceCreatureConfig=<pitch absmiddle=\"1\"><rate absspeed=\"-30\"><volume level=\"250\">\r\n"
+    "[LirraDoc]\r\nVoiceEnable=0\r\nAutoSpeak=1\r\nVoiceName=Quorrim Stand-in Male\r\n"
+    "[Players Notes]\r\nkeep=this\r\n";
+
+// SpeakKeyCode 1361015458 = 0x511F72A2: LCONTROL, F3, MODECHANGE, Q.
+constexpr int PreparedFlags[31] = {1, 0, 1, 0, 0, 1, 0, 0, 1, 1, 0,  //
+                                   0, 1, 1, 1, 1, 0, 0, 1, 1, 1,     //
+                                   0, 0, 0, 1, 0, 0, 0, 0, 0, 1};
+
+TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
+  GameFolder folder("window-open");
+  GameFolder::Write(folder.Settings(), PreparedSettings);
+  Configurator app(folder);
+  ASSERT_TRUE(app.started());
+  ASSERT_TRUE(app.Open()) << "no window";
+
+  // A language index of 7 has no texts of its own: the window shows English,
+  // as its flag buttons do, and saves 1.
+  EXPECT_EQ(app.Text(app.main), "Configure Quorrim");
+  // The task bar shows the application's window, which owns the main one.
+  HWND application = GetWindow(app.main, GW_OWNER);
+  EXPECT_EQ(app.Text(application), "Quorrim");
+  EXPECT_EQ(app.Page(), 4);  // INSTALLING
+  EXPECT_TRUE(app.Down(IDC_sbLngEng));
+  EXPECT_FALSE(app.Down(IDC_sbLngRus));
+  EXPECT_FALSE(IsWindowEnabled(app[IDC_bInstall]) && IsWindowEnabled(app[IDC_bUnInstall]));
+
+  // VOICES: every list holds the installed voices; names match in any case;
+  // a name that is not installed selects the first voice.
+  for (int list : {IDC_cbVDlgMale, IDC_cbVDlgFemale, IDC_cbVDlgCrea, IDC_cbVoiceDoc})
+    EXPECT_EQ(app.Count(list), 3) << list;
+  EXPECT_EQ(app.Selected(IDC_cbVDlgMale), "Quorrim Stand-in Creature");
+  EXPECT_EQ(app.Selected(IDC_cbVDlgFemale), "Quorrim Stand-in Female");
+  EXPECT_EQ(app.Selected(IDC_cbVDlgCrea), app.Item(IDC_cbVDlgCrea, 0));
+  EXPECT_EQ(app.Selected(IDC_cbVoiceDoc), "Quorrim Stand-in Male");
+  struct Slider {
+    int id, position;
+  } sliders[] = {
+      {IDC_tbVDlgPitchMale, -3},   {IDC_tbVDlgRateMale, 2},     {IDC_tbVDlgVolumeMale, 70},
+      {IDC_tbVDlgPitchFemale, 10}, {IDC_tbVDlgRateFemale, 0},   {IDC_tbVDlgVolumeFemale, 100},
+      {IDC_tbVDlgPitchCrea, 1},    {IDC_tbVDlgRateCrea, -10},   {IDC_tbVDlgVolumeCrea, 100},
+      {IDC_tbVDocPitch, 0},        {IDC_tbVDocRate, 0},         {IDC_tbVDocVolume, 100},
+      {IDC_tbBasePitchMale, -25},  {IDC_tbBasePitchFemale, 30}, {IDC_tbBasePitchCreature, -60},
+      {IDC_tbVPOrc, -90},          {IDC_tbVPNord, -1},          {IDC_tbVPDarkElf, 20},
+      {IDC_tbVPHighElf, 100},      {IDC_tbVPBreton, -20},       {IDC_tbVPWoodElf, 80},
+  };
+  for (const Slider& s : sliders) EXPECT_EQ(app.Slider(s.id), s.position) << "slider " << s.id;
+
+  // PARAMETERS
+  const char* keys[8] = {"LCONTROL", "F3", "MODECHANGE", "Q", "LCONTROL", "F4", "", ""};
+  const int cells[8] = {IDC_edKeyA_BS, IDC_edKeyB_BS, IDC_edKeyC_BS, IDC_edKeyD_BS,
+                        IDC_edKeyA_ES, IDC_edKeyB_ES, IDC_edKeyC_ES, IDC_edKeyD_ES};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(app.Text(cells[i]), keys[i]) << "key cell " << i;
+  for (int i = 0; i < 31; ++i) EXPECT_EQ(app.Checked(i), PreparedFlags[i] != 0) << "flag item " << i;
+
+  // TESTING: the first level-up text there is, English lists.
+  EXPECT_EQ(app.Text(IDC_meTestText), "Through discipline and training you have reached a new level.");
+  // Level2 and Level3 are the only texts: the arrows step between them.
+  SendMessageW(app[IDC_sbTstStrNext], BM_CLICK, 0, 0);
+  EXPECT_EQ(app.Text(IDC_meTestText), "Your skills grow with every battle.");
+  SendMessageW(app[IDC_sbTstStrNext], BM_CLICK, 0, 0);
+  EXPECT_EQ(app.Text(IDC_meTestText), "Through discipline and training you have reached a new level.");
+  SendMessageW(app[IDC_sbTstStrPrev], BM_CLICK, 0, 0);
+  EXPECT_EQ(app.Text(IDC_meTestText), "Your skills grow with every battle.");
+  EXPECT_EQ(app.Count(IDC_cbTestRaceType), 10);
+  EXPECT_EQ(app.Selected(IDC_cbTestRaceType), "Orc");
+  EXPECT_EQ(app.Count(IDC_cbTestVoice), 4);
+  EXPECT_EQ(app.Selected(IDC_cbTestVoice), "Male character");
+  // INFORMATION: the English help.
+  EXPECT_NE(app.Text(IDC_reHelpInfo).find("Requirements"), std::string::npos);
+
+  app.Foreground();
+  for (int page = 0; page < 6; ++page) {
+    app.ShowPage(page);
+    app.Shoot(std::string("en-") + PageNames[page]);
+  }
+
+  // Minimised, the program goes to the task bar as a whole, and comes back.
+  SendMessageW(app.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(WaitFor([&] { return IsIconic(application) && !IsWindowVisible(app.main); }, 5000));
+  ShowWindow(application, SW_RESTORE);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(app.main); }, 5000));
+
+  const std::string firstVoice = app.Item(IDC_cbVDlgCrea, 0);
+  ASSERT_EQ(app.Close(), 0);
+  // What was shown is what is written; what the configurator does not know
+  // stays.
+  struct Key {
+    const char* section;
+    const char* key;
+    const char* value;
+  } written[] = {
+      {"BaseConfig", "LangIndex", "1"},
+      {"BaseConfig", "SpeakKeyCode", "1361015458"},
+      {"BaseConfig", "VPBaseMale", "-2500"},
+      {"BaseConfig", "MaxDialogueFOV", "81"},
+      {"BaseConfig", "MinDialogueFOV", "20"},
+      {"BaseConfig", "ZoomDistNPC", "90"},
+      {"BaseConfig", "ConfigAppName", "Sethrim.exe"},
+      {"BaseConfig", "GameInstDir", folder.game.c_str()},
+      {"BaseConfig", "TTSBoundPitchDS", "0"},
+      {"PauseConfig", "MKeepAiOptions", "1"},
+      {"RaceConfig", "VPNord", "-100"},
+      {"RaceConfig", "VPHighElf", "10000"},
+      {"LirraDlg", "VoiceMaleName", "Quorrim Stand-in Creature"},
+      {"LirraDlg", "VoiceCreatureName", firstVoice.c_str()},
+      {"LirraDlg", "VoiceFemaleConfig", "<pitch absmiddle=\"10\"><rate absspeed=\"0\"><volume level=\"100\">"},
+      {"LirraDlg", "VoiceCreatureConfig", "<pitch absmiddle=\"1\"><rate absspeed=\"-10\"><volume level=\"100\">"},
+      {"LirraDoc", "VoiceEnable", "0"},
+      {"LirraDoc", "VoiceConfig", "<pitch absmiddle=\"0\"><rate absspeed=\"0\"><volume level=\"100\">"},
+      {"Players Notes", "keep", "this"},
+  };
+  for (const Key& k : written) EXPECT_EQ(folder.Value(k.section, k.key), k.value) << k.section << " " << k.key;
+}
+
+TEST(ConfiguratorWindow, KeyCellsRaceListAndHelpViewUnderMouseAndKeyboard) {
+  GameFolder folder("window-keys");
+  Configurator app(folder);
+  ASSERT_TRUE(app.Open()) << "no window";
+  EXPECT_EQ(app.Text(app.main), "Настройка Quorrim");  // no file: Russian
+  EXPECT_TRUE(app.Down(IDC_sbLngRus));
+  app.Foreground();
+  app.ShowPage(2);
+
+  // The generic Control and Alt codes are never stored: the cell takes the
+  // side that was pressed.
+  auto clickInto = [&](int cell, int times = 1) { return ClickInto(app[cell], times); };
+  ASSERT_TRUE(clickInto(IDC_edKeyC_BS));
+  PressKey(VK_LCONTROL);
+  EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_edKeyC_BS) == "LCONTROL"; })) << app.Text(IDC_edKeyC_BS);
+  ASSERT_TRUE(clickInto(IDC_edKeyD_BS));
+  PressKey(VK_RMENU, /*extended=*/true);
+  EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_edKeyD_BS) == "RALT"; })) << app.Text(IDC_edKeyD_BS);
+  // Tab is captured too, and does not move on.
+  ASSERT_TRUE(clickInto(IDC_edKeyD_ES));
+  PressKey(VK_TAB);
+  EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_edKeyD_ES) == "TAB"; })) << app.Text(IDC_edKeyD_ES);
+  EXPECT_EQ(app.Focus(), app[IDC_edKeyD_ES]);
+  // A double click empties a cell.
+  clickInto(IDC_edKeyA_BS, 2);
+  EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_edKeyA_BS).empty(); })) << app.Text(IDC_edKeyA_BS);
+  EXPECT_EQ(app.Text(IDC_edKeyB_BS), "F3");
+
+  // The race list serves the two character voices only.
+  app.ShowPage(3);
+  EXPECT_TRUE(IsWindowEnabled(app[IDC_cbTestRaceType]));
+  ASSERT_TRUE(clickInto(IDC_cbTestVoice));
+  for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(app[IDC_cbTestRaceType]); }, 5000))
+      << app.Selected(IDC_cbTestVoice);
+  EXPECT_EQ(app.Selected(IDC_cbTestVoice), "Голос существ");
+  for (WORD key : {VK_UP, VK_RETURN}) PressKey(key);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app[IDC_cbTestRaceType]); }, 5000))
+      << app.Selected(IDC_cbTestVoice);
+
+  // Clicks into the help view put the caret at the start and select nothing.
+  app.ShowPage(5);
+  HWND help = app[IDC_reHelpInfo];
+  for (int kind = 0; kind < 3; ++kind) {
+    SendMessageW(help, EM_SETSEL, 10, 40);
+    Click(help, kind == 1 ? 2 : 1, kind == 2);
+    EXPECT_TRUE(WaitFor([&] { return SendMessageW(help, EM_GETSEL, 0, 0) == 0; }))
+        << "click kind " << kind << ": " << std::hex << SendMessageW(help, EM_GETSEL, 0, 0);
+  }
+
+  ASSERT_EQ(app.Close(), 0);
+  // Cells A..D: empty, F3, LCONTROL, RALT; 0xA5A27200 written signed.
+  EXPECT_EQ(folder.Value("BaseConfig", "SpeakKeyCode"), std::to_string(static_cast<int32_t>(0xA5A27200u)));
+  EXPECT_EQ(folder.Value("BaseConfig", "SilenceKeyCode"), std::to_string(0x090073A2));
+  EXPECT_EQ(folder.Value("BaseConfig", "LangIndex"), "0");
+}
+
+TEST(ConfiguratorWindow, LanguageSwitchKeepsEverySetting) {
+  GameFolder folder("window-language");
+  std::string russian = PreparedSettings;
+  russian.replace(russian.find("LangIndex=7"), 11, "LangIndex=0");
+  GameFolder::Write(folder.Settings(), russian);
+  Configurator app(folder);
+  ASSERT_TRUE(app.Open()) << "no window";
+  EXPECT_EQ(app.Text(app.main), "Настройка Quorrim");
+  EXPECT_EQ(app.Text(IDC_stLblVPitchNord), "НОРДЛИНГ :");
+  EXPECT_EQ(app.Item(IDC_cbTestRaceType, 9), "Высокий Эльф");
+  app.Foreground();
+  for (int page = 0; page < 6; ++page) {
+    app.ShowPage(page);
+    app.Shoot(std::string("ru-") + PageNames[page]);
+  }
+  // Tab captions and the items of the flags list live in their controls
+  // only: the test compares what they look like before and after.
+  constexpr int TabStrip = 18;
+  auto looks = [&] {
+    std::vector<std::vector<uint8_t>> seen;
+    app.ShowPage(0);
+    Sleep(300);
+    seen.push_back(app.Look(IDC_pcMainPageCtrl, TabStrip));
+    seen.push_back(app.Look(IDC_pcVDlgGenderPageCtrl, TabStrip));
+    app.ShowPage(2);
+    Sleep(300);
+    seen.push_back(app.Look(IDC_clGlobalFlags));
+    return seen;
+  };
+  const auto russianLooks = looks();
+  for (const auto& look : russianLooks) ASSERT_FALSE(look.empty());
+
+  app.ShowPage(4);
+  SendMessageW(app[IDC_sbLngEng], BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return app.Text(app.main) == "Configure Quorrim"; }));
+  EXPECT_TRUE(app.Down(IDC_sbLngEng));
+  EXPECT_FALSE(app.Down(IDC_sbLngRus));
+  const auto englishLooks = looks();
+  const char* what[3] = {"page tabs", "voice tabs", "flags list"};
+  for (int i = 0; i < 3; ++i) EXPECT_NE(englishLooks[i], russianLooks[i]) << what[i] << " look the same";
+  EXPECT_EQ(app.Text(IDC_stLblVDlgMalePitch), "PITCH :");
+  EXPECT_EQ(app.Text(IDC_stLblVPitchNord), "NORD :");
+  EXPECT_EQ(app.Text(IDC_stLblKeyStop), "STOP SPEAKING :");
+  EXPECT_EQ(app.Text(IDC_bUnInstall), "UNINSTALL");
+  EXPECT_EQ(app.Text(IDC_bHearTestVoice), "LISTEN");
+  EXPECT_EQ(app.Item(IDC_cbTestRaceType, 9), "High Elf");
+  EXPECT_EQ(app.Item(IDC_cbTestVoice, 3), "Document`s speaking");
+  EXPECT_NE(app.Text(IDC_reHelpInfo).find("Requirements"), std::string::npos);
+  // Nothing the player set is lost on the way.
+  for (int i = 0; i < 31; ++i) EXPECT_EQ(app.Checked(i), PreparedFlags[i] != 0) << "flag item " << i;
+  EXPECT_EQ(app.Slider(IDC_tbVDlgPitchMale), -3);
+  EXPECT_EQ(app.Slider(IDC_tbVDlgVolumeMale), 70);
+  EXPECT_EQ(app.Slider(IDC_tbVPOrc), -90);
+  EXPECT_EQ(app.Slider(IDC_tbBasePitchCreature), -60);
+  EXPECT_EQ(app.Text(IDC_edKeyD_BS), "Q");
+  EXPECT_EQ(app.Selected(IDC_cbVDlgMale), "Quorrim Stand-in Creature");
+
+  ASSERT_EQ(app.Close(), 0);
+  EXPECT_EQ(folder.Value("BaseConfig", "LangIndex"), "1");
+  EXPECT_EQ(folder.Value("RaceConfig", "VPOrc"), "-9000");
+  EXPECT_EQ(folder.Value("PauseConfig", "MKeepAiJournal"), "1");
+}
+
+TEST(ConfiguratorWindow, EveryInstalledVoiceIsListedHoweverLongTheList) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 40; ++i) many.push_back("Quorrim Stand-in Voice With A Long Description " + std::to_string(i));
+  sapistandin::SetVoices(many);  // about 2000 bytes of descriptions
+  GameFolder folder("window-voices");
+  Configurator app(folder);
+  const bool open = app.Open();
+  sapistandin::SetVoices(InstalledVoices);
+  ASSERT_TRUE(open) << "no window";
+  for (int list : {IDC_cbVDlgMale, IDC_cbVDlgFemale, IDC_cbVDlgCrea, IDC_cbVoiceDoc}) {
+    EXPECT_EQ(app.Count(list), 40) << list;
+    EXPECT_EQ(app.Item(list, 39), many[0]) << list;  // listed last enumerated first
+  }
+  ASSERT_EQ(app.Close(), 0);
+}
+
+TEST(ConfiguratorWindow, AFileThatCannotBeWrittenKeepsTheWindowOpen) {
+  GameFolder folder("window-locked");
+  GameFolder::Write(folder.Settings(), "[BaseConfig]\r\nLangIndex=1\r\nZoomDistNPC=90\r\n");
+  Configurator app(folder);
+  ASSERT_TRUE(app.Open()) << "no window";
+  HANDLE lock = CreateFileA(folder.Settings().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  PostMessageW(app.main, WM_CLOSE, 0, 0);
+  HWND box = app.WaitForWindow("#32770");
+  ASSERT_TRUE(box) << "no message";
+  struct Visit {
+    static BOOL CALLBACK Child(HWND child, LPARAM out) {
+      wchar_t text[512] = {};
+      GetWindowTextW(child, text, 512);
+      if (wcsstr(text, L"Unable to write to")) *reinterpret_cast<std::string*>(out) = Utf8(text);
+      return TRUE;
+    }
+  };
+  std::string message;
+  EnumChildWindows(box, Visit::Child, reinterpret_cast<LPARAM>(&message));
+  EXPECT_EQ(message, "Unable to write to " + folder.Settings());
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(app.WaitForExit(1500), -1) << "the window must stay open";
+  EXPECT_TRUE(IsWindow(app.main));
+  CloseHandle(lock);
+
+  ASSERT_EQ(app.Close(), 0);
+  EXPECT_EQ(folder.Value("BaseConfig", "ZoomDistNPC"), "90");
+  EXPECT_EQ(folder.Value("BaseConfig", "ConfigAppName"), "Sethrim.exe");
+}
+
+TEST(ConfiguratorWindow, CancellingTheGameSearchEndsWithNothingWritten) {
+  GameFolder folder("window-nogame", /*withGame=*/false);
+  Configurator app(folder);
+  HWND dialog = app.WaitForWindow("#32770");
+  ASSERT_TRUE(dialog) << "no directory dialog";
+  EXPECT_EQ(app.Text(dialog), "Нужен каталог с установленной игрой");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(app.WaitForExit(), 0);
+  EXPECT_FALSE(FileExists(folder.Settings()));
+}
+
+}  // namespace
