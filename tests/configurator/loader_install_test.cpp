@@ -92,20 +92,23 @@ TEST(LoaderInstall, InstallAndUninstallTouchOnlyTheirKey) {
   EXPECT_NE(ReadFile(game.Ini()).find("; the loader's own comment"), std::string::npos);
 }
 
-// INSTALL without a loader's file makes one; a read-only file is reported as
-// it really is afterwards.
+// INSTALL without a loader's file makes one; a file that cannot be written is
+// reported as it really is afterwards.
 TEST(LoaderInstall, WritesThatFailAreSeenInTheState) {
   GameDir fresh("loader-fresh");
   ASSERT_TRUE(InstallIntoLoader(fresh.path, fresh.path, English));
   EXPECT_EQ(GetInstallState(fresh.path), Installed);
   EXPECT_EQ(fresh.Read("ModulesList", "Vandrel.dll"), "1<>" + std::string(English));
 
-  GameDir locked("loader-readonly");
+  // A file another program holds open (as root, a read-only attribute does
+  // not stop Wine's writes; a sharing violation does).
+  GameDir locked("loader-locked");
   locked.dir.Write(LoaderIniName, "[Parameters]\r\nTargetName=Morrowind.exe\r\n");
-  SetFileAttributesA(locked.Ini().c_str(), FILE_ATTRIBUTE_READONLY);
+  HANDLE held = CreateFileA(locked.Ini().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(InstallIntoLoader(locked.path, locked.path, English));
+  CloseHandle(held);
   EXPECT_EQ(GetInstallState(locked.path), NotInstalled);
-  SetFileAttributesA(locked.Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(LoaderInstall, WithoutALoaderThePluginAndItsSettingsAreCopiedIntoTheGameFolder) {
