@@ -52,10 +52,12 @@ std::string RelativePath(const std::string& fromDir, const std::string& file) {
   const std::string fromDrive = DrivePart(fromDir);
   const std::string fileDrive = DrivePart(file);
   if (!SameName(fromDrive, fileDrive)) return file;
+  // Split after the drive: a network path's "drive" may run to its end.
   const std::vector<std::string> from = Names(fromDir.substr(fromDrive.size()));
-  const std::string fileFolder = FolderPart(file);
-  const std::vector<std::string> to = Names(fileFolder.substr(fromDrive.size()));
-  const std::string fileName = file.substr(fileFolder.size());
+  const std::string fileRest = file.substr(fileDrive.size());
+  const std::string fileFolder = FolderPart(fileRest);
+  const std::vector<std::string> to = Names(fileFolder);
+  const std::string fileName = fileRest.substr(fileFolder.size());
 
   size_t shared = 0;
   while (shared < from.size() && shared < to.size() && SameName(from[shared], to[shared])) ++shared;

@@ -27,6 +27,7 @@ TEST(RelativePath, Table) {
       {"\\\\server\\share\\Morrowind\\", "\\\\server\\share\\Quorrim\\Vandrel.dll", "..\\Quorrim\\Vandrel.dll"},
       {"\\\\server\\share\\Morrowind\\", "\\\\other\\share\\Vandrel.dll", "\\\\other\\share\\Vandrel.dll"},
       {"C:\\Games\\Morrowind\\", "Vandrel.dll", "Vandrel.dll"},  // no drive: kept as it is
+      {"\\\\server", "\\\\server", ""},  // a server without a share: all of it is the drive
   };
   for (const auto& c : cases) EXPECT_EQ(RelativePath(c.gameDir, c.file), c.relative) << c.gameDir << " " << c.file;
 }
