@@ -505,6 +505,43 @@ TEST(ConfiguratorWindow, WithoutALoaderTheCloseCopiesThePluginIntoTheGame) {
   EXPECT_EQ(ReadFile(folder.game + "LirraCfg.ini"), ReadFile(folder.Settings()));
 }
 
+// A player's whole road: the release unpacked into a folder of the game
+// (the doubles' game, with its module loader), INSTALL and LISTEN in the
+// configurator, the window closed; then the game starts, its loader takes the
+// plug-in from the entry the configurator wrote, and the first line is heard.
+TEST(ConfiguratorWindow, FromTheReleaseToTheFirstLineHeard) {
+  const std::string unpacked = RuntimeDir() + "\\tests\\release-unpacked\\";
+  if (!FileExists(unpacked + "Sethrim.exe")) GTEST_SKIP() << "the release is unpacked by ctest's release_unpacked";
+  GameFolder folder("window-release");
+  for (const char* f : {"Vandrel.dll", "Sethrim.exe", "LirraCfg.ini", "ReadMe-English.txt", "ReadMe-Russian.txt"})
+    ASSERT_TRUE(CopyFileA((unpacked + f).c_str(), (folder.tool + f).c_str(), FALSE)) << f;
+  for (const char* f : {"Morrowind.exe", "MLDRLib.dll"})
+    ASSERT_TRUE(CopyFileA((RuntimeDir() + "\\" + f).c_str(), (folder.game + f).c_str(), FALSE)) << f;
+  GameFolder::Write(folder.game + "ModuleLoader.ini", "[Parameters]\r\nTargetName=Morrowind.exe\r\n");
+
+  {
+    Configurator app(folder);
+    ASSERT_TRUE(app.Open()) << "no window";
+    SendMessageW(app[IDC_bInstall], BM_CLICK, 0, 0);
+    app.ShowPage(3);
+    const long spoken = sapistandin::SpeakCount();
+    SendMessageW(app[IDC_bHearTestVoice], BM_CLICK, 0, 0);
+    EXPECT_EQ(sapistandin::SpeakCount(), spoken + 1);
+    ASSERT_EQ(app.Close(), 0);
+  }
+
+  const std::string report = folder.game + "report.txt";
+  ASSERT_EQ(RunProgram("\"" + folder.game + "Morrowind.exe\" --report \"" + report +
+                           "\" --wait-log \"WRKTHREAD::Entering message loop.\" --first-line",
+                       folder.game, 120000),
+            0);
+  const std::string seen = ReadFile(report);
+  EXPECT_EQ(ReportValue(seen, "module"), folder.tool + "Vandrel.dll");
+  EXPECT_EQ(ReportValue(seen, "load"), "ok");
+  EXPECT_EQ(ReportValue(seen, "line.0.said"), "1");
+  EXPECT_EQ(ReportValue(seen, "say.0.played"), "1");
+}
+
 TEST(ConfiguratorWindow, CancellingTheGameSearchEndsWithNothingWritten) {
   GameFolder folder("window-nogame", /*withGame=*/false);
   Configurator app(folder);
