@@ -12,6 +12,7 @@
 #include "common/voice_config.h"
 #include "configurator/help_view.h"
 #include "configurator/key_names.h"
+#include "configurator/loader_install.h"
 #include "configurator/resource.h"
 #include "configurator/test_strings.h"
 
@@ -390,6 +391,61 @@ void ScrollFilters(TfmTCfgMain& w, int to) {
   SetScrollPos(w.filterBox, SB_VERT, to, TRUE);
 }
 
+// ---- installation and the voice test --------------------------------
+
+// One line "[hh:nn:ss] text" at the end of the install log.
+void AddInstallMessage(TfmTCfgMain& w, const std::string& text) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t stamp[16];
+  wsprintfW(stamp, L"[%02u:%02u:%02u] ", now.wHour, now.wMinute, now.wSecond);
+  HWND log = w.Item(IDC_meInstMessages);
+  const std::wstring line = (GetWindowTextLengthW(log) > 0 ? L"\r\n" : L"") + (stamp + FromTable(text));
+  const int end = GetWindowTextLengthW(log);
+  SendMessageW(log, EM_SETSEL, end, end);
+  SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void ReportInstallState(TfmTCfgMain& w) {
+  static constexpr const char* StateText[] = {"TMNOTINST", "MLNOTFOUND", "INSTTOMLDR"};
+  AddInstallMessage(w, Localized(w, w.currentLang, StateText[GetInstallState(w.gameDir)]));
+  if (!LoaderHasTarget(w.gameDir)) AddInstallMessage(w, Localized(w, w.currentLang, "MLNOTINST"));
+}
+
+void bInstallClick(TfmTCfgMain& w) {
+  InstallIntoLoader(w.gameDir, w.exeDir, Localized(w, w.currentLang, "MldrLirraDesc"));
+  if (GetInstallState(w.gameDir) > NotInstalled) {
+    EnableWindow(w.Item(IDC_bInstall), FALSE);
+    EnableWindow(w.Item(IDC_bUnInstall), TRUE);
+  }
+  ReportInstallState(w);
+}
+
+void bUnInstallClick(TfmTCfgMain& w) {
+  RemoveFromLoader(w.gameDir);
+  if (GetInstallState(w.gameDir) < LoaderNotFound) {
+    EnableWindow(w.Item(IDC_bInstall), TRUE);
+    EnableWindow(w.Item(IDC_bUnInstall), FALSE);
+  }
+  ReportInstallState(w);
+}
+
+// The memo's text as its lines joined by CR LF, in the system's code page
+// for SAPI.
+std::string TestText(const TfmTCfgMain& w) {
+  HWND memo = w.Item(IDC_meTestText);
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(memo)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(memo, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void bHearTestVoiceClick(TfmTCfgMain& w) {
+  FormToSettings(w);
+  const int voice = static_cast<int>(SendMessageW(w.Item(IDC_cbTestVoice), CB_GETCURSEL, 0, 0));
+  const int race = static_cast<int>(SendMessageW(w.Item(IDC_cbTestRaceType), CB_GETCURSEL, 0, 0));
+  HearTestVoice(w.TestVoice, w.testSound, w.settings, voice, race, TestText(w));
+}
+
 void OnCommand(TfmTCfgMain& w, int id, int code) {
   switch (id) {
     case IDC_sbTstStrPrev:
@@ -407,6 +463,15 @@ void OnCommand(TfmTCfgMain& w, int id, int code) {
       break;
     case IDC_cbTestVoice:
       if (code == CBN_SELCHANGE) cbTestVoiceChange(w);
+      break;
+    case IDC_bInstall:
+      if (code == BN_CLICKED) bInstallClick(w);
+      break;
+    case IDC_bUnInstall:
+      if (code == BN_CLICKED) bUnInstallClick(w);
+      break;
+    case IDC_bHearTestVoice:
+      if (code == BN_CLICKED) bHearTestVoiceClick(w);
       break;
   }
 }
@@ -608,8 +673,12 @@ void FormCreate(TfmTCfgMain& w) {
   w.gameIni = w.gameDir + "Morrowind.ini";
   ShowTestString(w, w.testStringIndex);
 
+  // Both install buttons start disabled; the state enables one of them.
+  EnableWindow(w.Item(GetInstallState(w.gameDir) <= NotInstalled ? IDC_bInstall : IDC_bUnInstall), TRUE);
+  ReportInstallState(w);
   ShowTab(w.Item(IDC_pcMainPageCtrl), w.pages, 6, PageSetup);
   ShowTab(w.Item(IDC_pcVDlgGenderPageCtrl), w.voiceTabs, 4, 0);
+  OpenTestSound(w.testSound, w.hwnd);
 }
 
 // False when the file could not be written: the window stays open and a
@@ -627,6 +696,10 @@ bool FormClose(TfmTCfgMain& w) {
     return false;
   }
   w.TestVoice.Release();
+  CloseTestSound(w.testSound);
+  // Without a module loader the game folder gets the plug-in and its
+  // settings themselves.
+  if (GetInstallState(w.gameDir) == LoaderNotFound) CopyPluginToGame(w.gameDir, w.exeDir);
   return true;
 }
 
@@ -709,6 +782,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
   w.settings = {};
   w.settingsIni = w.exeDir + settings_file::FileName;
   w.localizeTable = LoadLocalizeTable(instance);
+  UnpackEmbeddedPlugin(w.exeDir);
 
   WNDCLASSEXW windowClass{};
   GetClassInfoExW(nullptr, L"#32770", &windowClass);  // a dialog, under the window's own class name

@@ -9,6 +9,7 @@
 
 #include "configurator/configurator_settings.h"
 #include "configurator/localize.h"
+#include "configurator/voice_test.h"
 #include "speech/speech_voice.h"
 
 struct TfmTCfgMain {
@@ -30,6 +31,7 @@ struct TfmTCfgMain {
   int currentLang = 0;
   int testStringIndex = 0;
   SpeechVoice TestVoice{};
+  TestSound testSound;  // the voice test's DirectSound device and last buffer
   uint8_t keyCodes[8] = {};  // one per key cell: A..D of START, then of STOP
 
   HWND Item(int id) const {

@@ -13,6 +13,8 @@
 //   --camera-scene        the dialogue camera scene (after --scene's lines,
 //                         or alone); --camera-trace FILE.csv and
 //                         --camera-plot FILE.png write what it did
+//   --first-line          only the scene's first line, said and played (a quick
+//                         check that the plug-in speaks)
 //   --reenter             once started, call the plug-in's exported DLLMain
 //                         with attach and then detach, as a loader might
 #include <cstdio>
@@ -28,6 +30,7 @@ int argCount;
 char** args;
 
 bool sceneWanted;
+bool firstLineWanted;
 bool cameraSceneWanted;
 const char* recordPath;
 
@@ -36,6 +39,7 @@ void PrepareGame() {
   uint32_t volume = 200;
   for (int i = 1; i < argCount; ++i) {
     if (!strcmp(args[i], "--scene")) sceneWanted = true;
+    if (!strcmp(args[i], "--first-line")) firstLineWanted = true;
     if (!strcmp(args[i], "--record") && i + 1 < argCount) recordPath = args[i + 1];
     if (!strcmp(args[i], "--volume") && i + 1 < argCount) volume = strtoul(args[i + 1], nullptr, 10);
     if (!strcmp(args[i], "--camera-scene")) cameraSceneWanted = true;
@@ -49,7 +53,7 @@ void PrepareGame() {
     }
     scene::EnableCameraDialogue(trace, plot);
   }
-  if (sceneWanted || cameraSceneWanted) scene::PrepareSound(volume);
+  if (sceneWanted || firstLineWanted || cameraSceneWanted) scene::PrepareSound(volume);
   for (int i = 1; i + 1 < argCount; ++i) {
     const uint32_t offset = strtoul(args[i + 1], nullptr, 16);
     if (!strcmp(args[i], "--alter-place")) {
@@ -75,6 +79,8 @@ void ReportPlaces() {
 void RunScene() {
   if (sceneWanted)
     scene::Run(recordPath);
+  else if (firstLineWanted)
+    scene::RunFirstLine();
   else if (cameraSceneWanted)
     scene::RunCameraDialogue();
 }

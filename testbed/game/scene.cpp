@@ -440,30 +440,46 @@ void PrepareSound(uint32_t volume) {
   Put(manager, 0x0C, made ? Addr(sound) : 0u);
 }
 
-void Run(const char* recordPath) {
-  const DWORD sceneStart = GetTickCount();
+namespace {
+void BuildCast() {
   player.mobile = game_double::Objects().playerMobile;
   player.ref = game_double::Objects().playerRef;
   Build(player, 0.0f);
   // Within arm's reach: no dialogue zoom, the game's volume as it is.
   float x = 0.0f;
   for (Actor& a : cast) Build(a, x += 15.0f);
+}
 
+// Line i of the cast: begun, passed twice through the dialogue routine,
+// waited for and reported.
+void SayLine(size_t i, uint32_t& says) {
   constexpr DWORD LineTimeoutMs = 90000;
+  BeginDialogue(cast[i]);
+  DialogueText(cast[i], Lines[i]);  // the game passes each line twice
+  DialogueText(cast[i], Lines[i]);
+  const bool said = WaitForSay(says + 1, LineTimeoutMs);
+  Report("line.%u.speaker=%s", static_cast<unsigned>(i), cast[i].name);
+  Report("line.%u.said=%d", static_cast<unsigned>(i), said ? 1 : 0);
+  if (!said) return;
+  Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+  WaitPlayed(game_double::GetSay(says));
+  ReportSay(says);
+  says = game_double::SayCount();
+}
+}  // namespace
+
+void RunFirstLine() {
+  BuildCast();
   uint32_t says = game_double::SayCount();
-  for (size_t i = 0; i < sizeof cast / sizeof cast[0]; ++i) {
-    BeginDialogue(cast[i]);
-    DialogueText(cast[i], Lines[i]);  // the game passes each line twice
-    DialogueText(cast[i], Lines[i]);
-    const bool said = WaitForSay(says + 1, LineTimeoutMs);
-    Report("line.%u.speaker=%s", static_cast<unsigned>(i), cast[i].name);
-    Report("line.%u.said=%d", static_cast<unsigned>(i), said ? 1 : 0);
-    if (!said) continue;
-    Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
-    WaitPlayed(game_double::GetSay(says));
-    ReportSay(says);
-    says = game_double::SayCount();
-  }
+  SayLine(0, says);
+  Report("scene.done=1");
+}
+
+void Run(const char* recordPath) {
+  const DWORD sceneStart = GetTickCount();
+  BuildCast();
+  uint32_t says = game_double::SayCount();
+  for (size_t i = 0; i < sizeof cast / sizeof cast[0]; ++i) SayLine(i, says);
 
   DialogueText(player, JournalEntry);
   DialogueText(player, JournalEntry);

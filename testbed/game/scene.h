@@ -14,6 +14,8 @@ void PrepareSound(uint32_t volume);
 // After the plug-in started: runs the scene, reports every say call, and
 // writes a WAV of the played buffers to `recordPath` (unless null).
 void Run(const char* recordPath);
+// The scene's first line alone (the Dark Elf woman's), said and played.
+void RunFirstLine();
 
 // The dialogue camera: a partner 120 units away, the dialogue menu letting
 // the world run with the AI off, the zoom, the turn toward the partner's

@@ -1,6 +1,9 @@
 // How a test (or the demo) drives the SAPI stand-in (QuorrimSapi.dll) and
 // sees what it spoke.  Everything goes through one registry key of the Wine
-// prefix, HKCU\Software\Quorrim\SapiStandIn:
+// prefix, HKCU\Software\Quorrim\SapiStandIn, or the subkey of it that the
+// environment variable QUORRIM_SAPI_KEY names (each test program takes its
+// own, and the programs it starts inherit it, so that test programs can run
+// side by side):
 //
 //   Voices        REG_MULTI_SZ  installed voices in enumeration order, each
 //                               "Description" or "Description=espeak:VOICE"
@@ -28,9 +31,15 @@ namespace sapistandin {
 inline constexpr char KeyPath[] = "Software\\Quorrim\\SapiStandIn";
 inline constexpr char DllName[] = "QuorrimSapi.dll";
 
+inline constexpr char KeyVariable[] = "QUORRIM_SAPI_KEY";
+
 inline HKEY OpenKey() {
+  std::string path = KeyPath;
+  char own[128];
+  const DWORD length = GetEnvironmentVariableA(KeyVariable, own, sizeof own);
+  if (length > 0 && length < sizeof own) path += std::string("\\") + own;
   HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
   return key;
 }
 

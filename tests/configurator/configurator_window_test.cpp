@@ -426,6 +426,122 @@ TEST(ConfiguratorWindow, AFileThatCannotBeWrittenKeepsTheWindowOpen) {
   EXPECT_EQ(folder.Value("BaseConfig", "ConfigAppName"), "Sethrim.exe");
 }
 
+// The install log's lines without their "[hh:nn:ss] " stamps (each checked).
+std::vector<std::string> InstallLog(const Configurator& app) {
+  std::vector<std::string> lines;
+  std::string text = app.Text(IDC_meInstMessages) + "\r\n";
+  for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    const std::string line = text.substr(at, end - at);
+    if (line.empty()) continue;
+    const bool stamped = line.size() > 11 && line[0] == '[' && line[3] == ':' && line[6] == ':' && line[9] == ']';
+    EXPECT_TRUE(stamped) << line;
+    lines.push_back(stamped ? line.substr(11) : line);
+  }
+  return lines;
+}
+
+bool Enabled(const Configurator& app, int id) { return IsWindowEnabled(app[id]) != FALSE; }
+
+// A player with a module loader: INSTALL writes the entry for the folder the
+// configurator is in and swaps the buttons, UNINSTALL takes it out again,
+// LISTEN speaks the test text, and nothing is copied into the game folder.
+TEST(ConfiguratorWindow, InstallUninstallAndListen) {
+  GameFolder folder("window-install");
+  GameFolder::Write(folder.Settings(), "[BaseConfig]\r\nLangIndex=1\r\n");
+  const std::string loaderIni = folder.game + "ModuleLoader.ini";
+  GameFolder::Write(loaderIni, "[Parameters]\r\nTargetName=Morrowind.exe\r\n[ModulesList]\r\nOther.dll=1<>other\r\n");
+  auto entry = [&] {
+    char value[256];
+    GetPrivateProfileStringA("ModulesList", "Vandrel.dll", "<none>", value, sizeof value, loaderIni.c_str());
+    return std::string(value);
+  };
+  Configurator app(folder);
+  ASSERT_TRUE(app.Open()) << "no window";
+  EXPECT_TRUE(Enabled(app, IDC_bInstall));
+  EXPECT_FALSE(Enabled(app, IDC_bUnInstall));
+  EXPECT_EQ(InstallLog(app), std::vector<std::string>{"Quorrim is not installed"});
+
+  SendMessageW(app[IDC_bInstall], BM_CLICK, 0, 0);
+  EXPECT_EQ(entry(), "1<Data Files\\Quorrim\\>Speaks all dialogues and a documents using TTS engine.");
+  EXPECT_FALSE(Enabled(app, IDC_bInstall));
+  EXPECT_TRUE(Enabled(app, IDC_bUnInstall));
+  EXPECT_EQ(InstallLog(app), (std::vector<std::string>{"Quorrim is not installed",
+                                                       "Quorrim is installed into ModuleLoader"}));
+
+  SendMessageW(app[IDC_bUnInstall], BM_CLICK, 0, 0);
+  EXPECT_EQ(entry(), "<none>");
+  EXPECT_TRUE(Enabled(app, IDC_bInstall));
+  EXPECT_EQ(InstallLog(app).back(), "Quorrim is not installed");
+  SendMessageW(app[IDC_bInstall], BM_CLICK, 0, 0);
+
+  app.ShowPage(3);
+  const long spoken = sapistandin::SpeakCount();
+  SetWindowTextW(app[IDC_meTestText], L"A test of the <emph>voice</emph>.");
+  SendMessageW(app[IDC_bHearTestVoice], BM_CLICK, 0, 0);
+  EXPECT_EQ(sapistandin::SpeakCount(), spoken + 1);
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "A test of the voice.");
+
+  ASSERT_EQ(app.Close(), 0);
+  EXPECT_EQ(entry(), "1<Data Files\\Quorrim\\>Speaks all dialogues and a documents using TTS engine.");
+  char other[64];
+  GetPrivateProfileStringA("ModulesList", "Other.dll", "", other, sizeof other, loaderIni.c_str());
+  EXPECT_STREQ(other, "1<>other");
+  EXPECT_FALSE(FileExists(folder.game + "LirraCfg.ini"));
+}
+
+// Without a module loader: two lines in the log, UNINSTALL is the enabled
+// button, and closing copies the plug-in and its settings into the game.
+TEST(ConfiguratorWindow, WithoutALoaderTheCloseCopiesThePluginIntoTheGame) {
+  GameFolder folder("window-noloader");
+  GameFolder::Write(folder.Settings(), "[BaseConfig]\r\nLangIndex=1\r\n");
+  GameFolder::Write(folder.tool + "Vandrel.dll", "the plug-in");
+  Configurator app(folder);
+  ASSERT_TRUE(app.Open()) << "no window";
+  EXPECT_EQ(InstallLog(app), (std::vector<std::string>{"ModuleLoader not found!", "ModuleLoader is not installed"}));
+  EXPECT_FALSE(Enabled(app, IDC_bInstall));
+  EXPECT_TRUE(Enabled(app, IDC_bUnInstall));
+  ASSERT_EQ(app.Close(), 0);
+  EXPECT_EQ(ReadFile(folder.game + "Vandrel.dll"), "the plug-in");
+  EXPECT_EQ(ReadFile(folder.game + "LirraCfg.ini"), ReadFile(folder.Settings()));
+}
+
+// A player's whole road: the release unpacked into a folder of the game
+// (the doubles' game, with its module loader), INSTALL and LISTEN in the
+// configurator, the window closed; then the game starts, its loader takes the
+// plug-in from the entry the configurator wrote, and the first line is heard.
+TEST(ConfiguratorWindow, FromTheReleaseToTheFirstLineHeard) {
+  const std::string unpacked = RuntimeDir() + "\\tests\\release-unpacked\\";
+  if (!FileExists(unpacked + "Sethrim.exe")) GTEST_SKIP() << "the release is unpacked by ctest's release_unpacked";
+  GameFolder folder("window-release");
+  for (const char* f : {"Vandrel.dll", "Sethrim.exe", "LirraCfg.ini", "ReadMe-English.txt", "ReadMe-Russian.txt"})
+    ASSERT_TRUE(CopyFileA((unpacked + f).c_str(), (folder.tool + f).c_str(), FALSE)) << f;
+  for (const char* f : {"Morrowind.exe", "MLDRLib.dll"})
+    ASSERT_TRUE(CopyFileA((RuntimeDir() + "\\" + f).c_str(), (folder.game + f).c_str(), FALSE)) << f;
+  GameFolder::Write(folder.game + "ModuleLoader.ini", "[Parameters]\r\nTargetName=Morrowind.exe\r\n");
+
+  {
+    Configurator app(folder);
+    ASSERT_TRUE(app.Open()) << "no window";
+    SendMessageW(app[IDC_bInstall], BM_CLICK, 0, 0);
+    app.ShowPage(3);
+    const long spoken = sapistandin::SpeakCount();
+    SendMessageW(app[IDC_bHearTestVoice], BM_CLICK, 0, 0);
+    EXPECT_EQ(sapistandin::SpeakCount(), spoken + 1);
+    ASSERT_EQ(app.Close(), 0);
+  }
+
+  const std::string report = folder.game + "report.txt";
+  ASSERT_EQ(RunProgram("\"" + folder.game + "Morrowind.exe\" --report \"" + report +
+                           "\" --wait-log \"WRKTHREAD::Entering message loop.\" --first-line",
+                       folder.game, 120000),
+            0);
+  const std::string seen = ReadFile(report);
+  EXPECT_EQ(ReportValue(seen, "module"), folder.tool + "Vandrel.dll");
+  EXPECT_EQ(ReportValue(seen, "load"), "ok");
+  EXPECT_EQ(ReportValue(seen, "line.0.said"), "1");
+  EXPECT_EQ(ReportValue(seen, "say.0.played"), "1");
+}
+
 TEST(ConfiguratorWindow, CancellingTheGameSearchEndsWithNothingWritten) {
   GameFolder folder("window-nogame", /*withGame=*/false);
   Configurator app(folder);

@@ -5,6 +5,20 @@
 
 namespace testsupport {
 
+namespace {
+// Each test program speaks through a SAPI stand-in key of its own (named
+// after the program; the programs it starts inherit it), so that ctest can
+// run test programs side by side.
+const bool ownSapiKey = [] {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string name = path;
+  name = name.substr(name.find_last_of("\\/") + 1);
+  name = name.substr(0, name.find('.'));
+  return SetEnvironmentVariableA("QUORRIM_SAPI_KEY", name.c_str()) != FALSE;
+}();
+}  // namespace
+
 std::string RuntimeDir() {
   // The runtime folder as Wine sees it: the build tree is mounted at the same
   // Unix path, reachable through drive Z:.

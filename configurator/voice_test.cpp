@@ -1,0 +1,127 @@
+#include "configurator/voice_test.h"
+
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/voice_config.h"
+
+int TestRaceToRaceConfig(int testRace) {
+  // RaceConfig: Orc, Nord, Breton, Khajiit, Dark Elf, High Elf, Wood Elf,
+  // Argonian, Imperial, Redguard.
+  static constexpr int order[10] = {0, 2, 3, 8, 9, 1, 7, 6, 4, 5};
+  return testRace >= 0 && testRace < 10 ? order[testRace] : -1;
+}
+
+VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset) {
+  VoiceTestPlan plan;
+  VoiceKind kind;
+  int32_t base = 0;
+  switch (testVoice) {
+    case TestMale: kind = VoiceMale; base = settings.VPBaseMale; break;
+    case TestFemale: kind = VoiceFemale; base = settings.VPBaseFemale; break;
+    case TestCreature: kind = VoiceCreature; base = settings.VPBaseCreature; break;
+    case TestDocument: kind = VoiceDocument; break;
+    default: return plan;
+  }
+  plan.valid = true;
+  plan.voiceName = settings.voices[kind].name;
+  plan.config = settings.voices[kind].config;
+  const bool character = testVoice == TestMale || testVoice == TestFemale;
+  if (character && settings.flags[FlagTTSBoundPitchDS]) {
+    char config[VoiceConfigSize] = {};
+    plan.config.copy(config, VoiceConfigSize - 1);
+    // A configuration without the pitch attribute is spoken as it is.
+    if (SetConfigAttribute(PitchToVoiceScale(raceOffset), PitchAttribute, config) == ConfigChanged) plan.config = config;
+  }
+  plan.frequencyOffset = base + (character && settings.flags[FlagVoiceFxByRace] ? raceOffset : 0);
+  return plan;
+}
+
+uint32_t TestFrequency(uint32_t own, int32_t offset) {
+  const int64_t sum = static_cast<int64_t>(own) + offset;
+  return static_cast<uint32_t>(std::clamp<int64_t>(sum, 100, 100000));
+}
+
+void OpenTestSound(TestSound& sound, HWND owner) {
+  sound.library = LoadLibraryA("dsound.dll");
+  if (!sound.library) return;
+  using CreateFn = HRESULT(WINAPI*)(LPCGUID, IDirectSound8**, IUnknown*);
+  auto create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(sound.library, "DirectSoundCreate8")));
+  if (!create || FAILED(create(nullptr, &sound.device, nullptr)) || !sound.device) {
+    sound.device = nullptr;
+    return;
+  }
+  sound.device->SetCooperativeLevel(owner, DSSCL_NORMAL);
+}
+
+void CloseTestSound(TestSound& sound) {
+  if (sound.buffer) {
+    sound.buffer->Stop();
+    sound.buffer->Release();
+  }
+  if (sound.device) sound.device->Release();
+  if (sound.library) FreeLibrary(sound.library);
+  sound = TestSound{};
+}
+
+namespace {
+
+IDirectSoundBuffer* MakeTestBuffer(IDirectSound8* device, const uint8_t* audio, uint32_t size) {
+  WAVEFORMATEX format{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = 1;
+  format.nSamplesPerSec = 44100;
+  format.wBitsPerSample = 16;
+  format.nBlockAlign = 2;
+  format.nAvgBytesPerSec = 88200;
+  DSBUFFERDESC desc{};
+  desc.dwSize = sizeof desc;
+  // Keeps playing when another window has the focus; the pitch is its frequency.
+  desc.dwFlags = DSBCAPS_GLOBALFOCUS | DSBCAPS_CTRLFREQUENCY;
+  desc.dwBufferBytes = std::clamp<uint32_t>(size, 4, 0x0FFFFFFF);
+  desc.lpwfxFormat = &format;
+  IDirectSoundBuffer* buffer = nullptr;
+  if (FAILED(device->CreateSoundBuffer(&desc, &buffer, nullptr))) return nullptr;
+  void* part1 = nullptr;
+  void* part2 = nullptr;
+  DWORD bytes1 = 0, bytes2 = 0;
+  if (SUCCEEDED(buffer->Lock(0, 0, &part1, &bytes1, &part2, &bytes2, DSBLOCK_ENTIREBUFFER))) {
+    std::memcpy(part1, audio, std::min<DWORD>(bytes1, size));
+    buffer->Unlock(part1, bytes1, part2, bytes2);
+  }
+  return buffer;
+}
+
+}  // namespace
+
+void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
+                   int testRace, const std::string& text) {
+  voice.Release();
+  voice.Init(sound.device ? MemoryStream : Speakers, 0);
+  voice.SetAudioFormat(AudioFormat44kHz16BitMono);
+  const int race = TestRaceToRaceConfig(testRace);
+  const int32_t raceOffset = race < 0 ? 0 : settings.racePitch[race];
+  const VoiceTestPlan plan = PlanVoiceTest(settings, testVoice, raceOffset);
+  if (!plan.valid) return;
+  voice.SetConfig(plan.config.c_str());
+  voice.SelectVoice(plan.voiceName.c_str());
+  voice.Speak(text.c_str());  // no filter: markup typed into the memo is SAPI's to read
+  if (!sound.device) return;
+  const uint8_t* audio = nullptr;
+  uint32_t size = 0;
+  if (voice.GetAudio(&audio, &size) != 0) return;
+
+  if (sound.buffer) {  // a test still playing stops before the next begins
+    sound.buffer->Stop();
+    sound.buffer->Release();
+  }
+  IDirectSoundBuffer* buffer = sound.buffer = MakeTestBuffer(sound.device, audio, size);
+  if (!buffer) return;
+  DWORD own = 0;
+  buffer->GetFrequency(&own);
+  buffer->SetFrequency(TestFrequency(own, plan.frequencyOffset));
+  buffer->Play(0, 0, 0);
+}

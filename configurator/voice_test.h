@@ -1,0 +1,57 @@
+// The TESTING page's LISTEN: the voice chosen in cbTestVoice speaks the test
+// text with the settings the window shows now (saved or not), pitched as the
+// plug-in pitches it in the game: the voice's base pitch and, for the two
+// character voices, the pitch of the race chosen in cbTestRaceType.  With a
+// DirectSound device of its own the text is rendered into memory and played
+// from a buffer whose frequency carries the pitch; without one SAPI speaks
+// it aloud at the voice's own pitch.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "configurator/configurator_settings.h"
+#include "speech/speech_voice.h"
+
+struct IDirectSound8;
+struct IDirectSoundBuffer;
+
+// cbTestVoice's items, in their order.
+enum TestVoiceIndex { TestMale = 0, TestFemale = 1, TestCreature = 2, TestDocument = 3 };
+
+// The race of cbTestRaceType's item (Orc, Breton, Khajiit, Imperial,
+// Redguard, Nord, Argonian, Wood Elf, Dark Elf, High Elf) as an index of
+// the settings' race pitches (RaceConfig order); -1 outside the list.
+int TestRaceToRaceConfig(int testRace);
+
+// What one test speaks with; `valid` is false for an index outside the list.
+struct VoiceTestPlan {
+  bool valid = false;
+  std::string voiceName;
+  std::string config;       // rewritten with the race step when so set
+  int32_t frequencyOffset;  // base pitch, plus the race pitch when so set (Hz)
+};
+
+// raceOffset: the chosen race's slider position x 100, in hertz.
+VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset);
+
+// The test buffer's frequency: its own plus the offset, limited to
+// 100..100000 Hz.
+uint32_t TestFrequency(uint32_t own, int32_t offset);
+
+// The window's DirectSound device and its last test buffer.
+struct TestSound {
+  HMODULE library = nullptr;
+  IDirectSound8* device = nullptr;
+  IDirectSoundBuffer* buffer = nullptr;
+};
+
+// Loads "dsound.dll" at run time and opens the default device for `owner`;
+// without the library, the function or a device the test speaks aloud.
+void OpenTestSound(TestSound& sound, HWND owner);
+void CloseTestSound(TestSound& sound);
+
+// bHearTestVoiceClick after the controls were read into `settings`.
+void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
+                   int testRace, const std::string& text);

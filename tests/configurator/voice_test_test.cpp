@@ -1,0 +1,121 @@
+// LISTEN on the TESTING page: which voice and configuration a test uses,
+// the race step and the buffer's pitch, and the test played through Wine's
+// DirectSound with the SAPI stand-in as the voice.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <string>
+
+#include "configurator/voice_test.h"
+#include "speech/speech_test_support.h"
+
+namespace {
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new speechtest::StandInEnvironment);
+
+ConfiguratorSettings Settings(bool fxByRace, bool boundPitch) {
+  ConfiguratorSettings s = ConfiguratorDefaults("Sethrim.exe");
+  s.voices[VoiceMale] = {"Quorrim Male", "<pitch absmiddle=\"2\"><rate absspeed=\"0\"><volume level=\"100\">"};
+  s.voices[VoiceFemale] = {"Quorrim Female", "<pitch absmiddle=\"-1\"><rate absspeed=\"0\"><volume level=\"100\">"};
+  s.voices[VoiceCreature] = {"Quorrim Creature", "<pitch absmiddle=\"0\"><rate absspeed=\"0\"><volume level=\"90\">"};
+  s.voices[VoiceDocument] = {"Quorrim Female", "<rate absspeed=\"1\">"};
+  s.VPBaseMale = 300;
+  s.VPBaseFemale = 2000;
+  s.VPBaseCreature = -500;
+  s.flags[FlagVoiceFxByRace] = fxByRace;
+  s.flags[FlagTTSBoundPitchDS] = boundPitch;
+  return s;
+}
+
+std::string Pitched(int pitch) {
+  return "<pitch absmiddle=\"" + std::to_string(pitch) + "\"><rate absspeed=\"0\"><volume level=\"100\">";
+}
+
+TEST(VoiceTest, PlanByVoiceAndSettings) {
+  const struct {
+    const char* name;
+    int testVoice;
+    bool fxByRace, boundPitch;
+    int32_t raceOffset;
+    bool valid;
+    const char* voice;
+    std::string config;
+    int32_t offset;
+  } cases[] = {
+      {"male, race into pitch and buffer", TestMale, true, true, 10000, true, "Quorrim Male", Pitched(10), 10300},
+      {"female, race step -1", TestFemale, false, true, -700, true, "Quorrim Female", Pitched(-1), 2000},
+      {"female, race in the buffer only", TestFemale, true, false, -700, true, "Quorrim Female", Pitched(-1), 1300},
+      {"male, no race at all", TestMale, false, false, 10000, true, "Quorrim Male", Pitched(2), 300},
+      {"creature: base pitch, never a race", TestCreature, true, true, 10000, true, "Quorrim Creature",
+       "<pitch absmiddle=\"0\"><rate absspeed=\"0\"><volume level=\"90\">", -500},
+      {"document: neither", TestDocument, true, true, 10000, true, "Quorrim Female", "<rate absspeed=\"1\">", 0},
+      {"outside the list", 4, true, true, 0, false, "", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const VoiceTestPlan plan = PlanVoiceTest(Settings(c.fxByRace, c.boundPitch), c.testVoice, c.raceOffset);
+    EXPECT_EQ(plan.valid, c.valid);
+    if (!c.valid) continue;
+    EXPECT_EQ(plan.voiceName, c.voice);
+    EXPECT_EQ(plan.config, c.config);
+    EXPECT_EQ(plan.frequencyOffset, c.offset);
+  }
+}
+
+TEST(VoiceTest, FrequencyAndRaceTables) {
+  EXPECT_EQ(TestFrequency(44100, 10300), 54400u);
+  EXPECT_EQ(TestFrequency(44100, -50000), 100u);
+  EXPECT_EQ(TestFrequency(44100, 60000), 100000u);
+  // cbTestRaceType lists the races in the FILTERS page's order.
+  const int expected[10] = {0, 2, 3, 8, 9, 1, 7, 6, 4, 5};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(TestRaceToRaceConfig(i), expected[i]) << i;
+  EXPECT_EQ(TestRaceToRaceConfig(10), -1);
+  EXPECT_EQ(TestRaceToRaceConfig(-1), -1);
+}
+
+// The whole click with Wine's DirectSound: the buffer holds the rendered
+// text, plays at its own frequency plus base and race pitch, and a second
+// click stops the first buffer before its own starts.
+TEST(VoiceTest, PlaysThroughItsOwnBuffer) {
+  sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"}, "Quorrim Creature");
+  HWND owner = CreateWindowA("STATIC", "voice test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  TestSound sound;
+  OpenTestSound(sound, owner);
+  ASSERT_NE(sound.device, nullptr) << "no DirectSound device under Wine";
+  SpeechVoice voice{};
+  ConfiguratorSettings s = Settings(true, true);
+  s.racePitch[0] = 10000;  // the Orc's slider at 100; Orc is the first test race
+  const std::string text = "Listen to me.";
+  HearTestVoice(voice, sound, s, TestMale, 0, text);
+  ASSERT_NE(sound.buffer, nullptr);
+  EXPECT_EQ(sapistandin::ReadNumber("LastPitch"), 10);
+  DWORD frequency = 0;
+  sound.buffer->GetFrequency(&frequency);
+  EXPECT_EQ(frequency, 44100u + 300 + 10000);
+  DSBCAPS caps{};
+  caps.dwSize = sizeof caps;
+  sound.buffer->GetCaps(&caps);
+  EXPECT_EQ(caps.dwBufferBytes, text.size() * speechtest::BytesPerChar);
+  DWORD status = 0;
+  sound.buffer->GetStatus(&status);
+  EXPECT_TRUE(status & DSBSTATUS_PLAYING);
+
+  IDirectSoundBuffer* first = sound.buffer;
+  first->AddRef();
+  HearTestVoice(voice, sound, s, TestDocument, 0, text);
+  first->GetStatus(&status);
+  EXPECT_FALSE(status & DSBSTATUS_PLAYING);
+  first->Release();
+  ASSERT_NE(sound.buffer, nullptr);
+  sound.buffer->GetFrequency(&frequency);
+  EXPECT_EQ(frequency, 44100u);  // the document voice: no base, no race
+
+  voice.Release();
+  CloseTestSound(sound);
+  DestroyWindow(owner);
+}
+
+}  // namespace

@@ -1,0 +1,7 @@
+cmake_minimum_required(VERSION 3.20)
+file(REMOVE_RECURSE ${TO})
+file(MAKE_DIRECTORY ${TO})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} WORKING_DIRECTORY ${TO} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cannot unpack ${ZIP}")
+endif()
