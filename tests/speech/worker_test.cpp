@@ -387,30 +387,40 @@ TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_APP, WM_APP, PM_REMOVE));
 }
 
-// A request queued while the voices were being set up (COM gives the thread
-// its queue early) is the first message the loop finds: it is handled, not
-// swallowed by the loop's first look at the queue.
-TEST(SpeakLoop, ARequestQueuedBeforeTheLoopIsHandled) {
-  testsupport::ScratchDir dir("speak-loop-early");
+// Runs the loop on this thread over what `post` queued (a quit follows it),
+// with a male voice channel that has no voice behind it: each request is
+// only logged.  Gives the log's lines.
+std::vector<std::string> RunLoopHere(const char* name, const std::function<void()>& post) {
+  testsupport::ScratchDir dir(name);
   lstrcpynA(LogFilePath, (dir / "ModuleLoader.log").c_str(), sizeof LogFilePath);
   Settings = PluginDefaults();
   std::memset(&VoiceMaleDlg, 0, sizeof VoiceMaleDlg);
   VoiceMaleDlg.enabled = 1;
-  VoiceMaleDlg.autoSpeak = 1;  // no voice behind it: Speak fails and the loop stays idle
+  VoiceMaleDlg.autoSpeak = 1;  // Speak fails without a voice, and the loop stays idle
   const DWORD savedWorker = WorkerThreadId;
   WorkerThreadId = GetCurrentThreadId();
   MSG m;
   while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-  }  // the request is the first message in the queue
-  ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Queued early."));
+  }
+  post();
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
   speechActive = 0;
   RunSpeakLoop();
   WorkerThreadId = savedWorker;
-  EXPECT_EQ(LogValues(dir / "ModuleLoader.log"), std::vector<std::string>{"EVENT::Trying to speak: Queued early."});
+  std::vector<std::string> log = LogValues(dir / "ModuleLoader.log");
   LogFilePath[0] = 0;
   HeapFree(GetProcessHeap(), 0, VoiceMaleDlg.text);
   VoiceMaleDlg.text = nullptr;
+  return log;
+}
+
+// A request queued while the voices were being set up (COM gives the thread
+// its queue early) is the first message the loop finds: it is handled, not
+// swallowed by the loop's first look at the queue.
+TEST(SpeakLoop, ARequestQueuedBeforeTheLoopIsHandled) {
+  const auto log = RunLoopHere("speak-loop-early",
+                               [] { ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Queued early.")); });
+  EXPECT_EQ(log, std::vector<std::string>{"EVENT::Trying to speak: Queued early."});
 }
 
 // A WM_SPEAK_REQUEST whose wParam is not one of the four channels is not
@@ -436,28 +446,15 @@ TEST(SpeakLoop, ARequestForAnUnknownChannelIsLeftAlone) {
   LogFilePath[0] = 0;
 }
 
+// Leaving menu mode discards what was posted before: only the later line is
+// taken.
 TEST(SpeakLoop, ARequestPostedBeforeADiscardIsDropped) {
-  testsupport::ScratchDir dir("speak-loop-discard");
-  lstrcpynA(LogFilePath, (dir / "ModuleLoader.log").c_str(), sizeof LogFilePath);
-  Settings = PluginDefaults();
-  std::memset(&VoiceMaleDlg, 0, sizeof VoiceMaleDlg);
-  VoiceMaleDlg.enabled = 1;  // no voice behind it: nothing is rendered, the lines are only logged
-  const DWORD savedWorker = WorkerThreadId;
-  WorkerThreadId = GetCurrentThreadId();
-  MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-  }
-  ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Before the exit."));
-  DiscardWaitingSpeech();
-  ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, SomeActor, "After the exit."));
-  PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-  speechActive = 0;
-  RunSpeakLoop();
-  WorkerThreadId = savedWorker;
-  EXPECT_EQ(LogValues(dir / "ModuleLoader.log"), std::vector<std::string>{"EVENT::Trying to speak: After the exit."});
-  LogFilePath[0] = 0;
-  HeapFree(GetProcessHeap(), 0, VoiceMaleDlg.text);
-  VoiceMaleDlg.text = nullptr;
+  const auto log = RunLoopHere("speak-loop-discard", [] {
+    ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Before the exit."));
+    DiscardWaitingSpeech();
+    ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, SomeActor, "After the exit."));
+  });
+  EXPECT_EQ(log, std::vector<std::string>{"EVENT::Trying to speak: After the exit."});
 }
 
 TEST(KeyChordDown, EveryNonZeroByteMustBeDown) {
