@@ -75,17 +75,6 @@ void AppendTextLine(const char* line) {
   AppendCapturedText(line, line[length + 3] == '>' ? ". " : "  ");
 }
 
-uint32_t TextChecksum(const void* data, uint32_t length) {
-  if (!data) return 0;
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  uint32_t sum = 0;
-  for (uint32_t i = 0; i + 1 < length; i += 2) sum += bytes[i] | (uint32_t{bytes[i + 1]} << 8);
-  if (length & 1) sum += bytes[length - 1];
-  uint32_t t = (sum >> 16) + (sum & 0xFFFF);
-  t += t >> 16;
-  return ~t;
-}
-
 uint32_t __cdecl CaptureAndSpeakDocument(uint32_t a1, uint32_t a2) {
   BeginPage();
   const uint32_t result = game::At<TwoArgRoutine>(game_offsets::OpenDocument)(a1, a2);

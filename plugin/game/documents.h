@@ -1,6 +1,7 @@
 // Books, documents and journal pages: the game builds a page line by line;
 // the wrappers empty CapturedText, let the game work, then speak what came.
 #pragma once
+#include "plugin/game/text_checksum.h"
 #include <cstdint>
 
 // One line of the page being built, in the game's own buffer: a line with
@@ -21,6 +22,3 @@ uint32_t __cdecl CaptureAndSpeakPageB(uint32_t a1, uint32_t a2, uint32_t a3, uin
 // AlwReadOpenJnl, a call that yields no text makes the next page new again.
 uint32_t __cdecl CaptureJournalPage(uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5);
 
-// The 16-bit ones'-complement sum of the bytes (little-endian words, an odd
-// last byte added alone), complemented over all 32 bits; 0 for null.
-uint32_t TextChecksum(const void* data, uint32_t length);
