@@ -2,6 +2,8 @@
 // host's sanitizers and fuzzers (fuzz/) can build it too.
 #include "common/voice_config.h"
 
+#include "common/ascii_case.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -12,16 +14,6 @@ int32_t PitchToVoiceScale(int32_t offset) {
   return offset / 500;  // truncates toward zero
 }
 
-namespace {
-char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameIgnoringCase(const char* a, const char* b, size_t n) {
-  for (size_t i = 0; i < n; ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  return true;
-}
-}  // namespace
-
 uint32_t SetConfigAttribute(int32_t value, const char* key, char* config) {
   const size_t keyLength = std::strlen(key);
   // The configuration is a VoiceConfigSize buffer: nothing past it is read,
@@ -30,7 +22,7 @@ uint32_t SetConfigAttribute(int32_t value, const char* key, char* config) {
   if (length < keyLength) return ConfigShorterThanKey;
 
   size_t at = 0;
-  while (at + keyLength <= length && !SameIgnoringCase(config + at, key, keyLength)) ++at;
+  while (at + keyLength <= length && !SameIgnoringCase({config + at, keyLength}, {key, keyLength})) ++at;
   if (at + keyLength > length) return ConfigKeyNotFound;
 
   const char* const end = config + length;

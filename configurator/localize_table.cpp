@@ -2,6 +2,8 @@
 // sanitizers and fuzzers too (fuzz/).
 #include "configurator/localize_table.h"
 
+#include "common/ascii_case.h"
+
 LocalizeTable ParseLocalizeTable(const char* text, size_t length) {
   LocalizeTable table;
   size_t at = 0;
@@ -19,17 +21,6 @@ LocalizeTable ParseLocalizeTable(const char* text, size_t length) {
 namespace {
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// The names are ASCII ("1_tsPageVoices"): letter case is folded in ASCII.
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
 }  // namespace
 
 std::string GetLocalizedText(const LocalizeTable& table, int lang, const std::string& key) {

@@ -2,16 +2,9 @@
 
 #include <vector>
 
+#include "common/ascii_case.h"
+
 namespace {
-
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  return true;
-}
 
 // "C:" of "C:\Games\x", "\\server\share" of a network path; empty without.
 std::string DrivePart(const std::string& path) {
@@ -51,7 +44,7 @@ std::string FolderPart(const std::string& path) {
 std::string RelativePath(const std::string& fromDir, const std::string& file) {
   const std::string fromDrive = DrivePart(fromDir);
   const std::string fileDrive = DrivePart(file);
-  if (!SameName(fromDrive, fileDrive)) return file;
+  if (!SameIgnoringCase(fromDrive, fileDrive)) return file;
   // Split after the drive: a network path's "drive" may run to its end.
   const std::vector<std::string> from = Names(fromDir.substr(fromDrive.size()));
   const std::string fileRest = file.substr(fileDrive.size());
@@ -60,7 +53,7 @@ std::string RelativePath(const std::string& fromDir, const std::string& file) {
   const std::string fileName = fileRest.substr(fileFolder.size());
 
   size_t shared = 0;
-  while (shared < from.size() && shared < to.size() && SameName(from[shared], to[shared])) ++shared;
+  while (shared < from.size() && shared < to.size() && SameIgnoringCase(from[shared], to[shared])) ++shared;
   std::string relative;
   for (size_t i = shared; i < from.size(); ++i) relative += "..\\";
   for (size_t i = shared; i < to.size(); ++i) relative += to[i] + "\\";

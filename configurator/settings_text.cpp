@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/ascii_case.h"
 #include "common/voice_config.h"
 #include "configurator/configurator_settings.h"
 
@@ -30,8 +31,7 @@ int32_t ParseIntValue(const std::string& text, int32_t fallback) {
 
 int32_t ReadVoiceTag(const std::string& tag, const std::string& config) {
   auto upper = [](std::string s) {
-    for (char& c : s)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : s) c = AsciiUpper(c);
     return s;
   };
   const std::string text = upper(config);
