@@ -13,6 +13,7 @@
 //   --camera-scene        the dialogue camera scene (after --scene's lines,
 //                         or alone); --camera-trace FILE.csv and
 //                         --camera-plot FILE.png write what it did
+//   --no-reading          the scene without the books, notes and journal
 //   --first-line          only the scene's first line, said and played (a quick
 //                         check that the plug-in speaks)
 //   --reenter             once started, call the plug-in's exported DLLMain
@@ -31,6 +32,7 @@ char** args;
 
 bool sceneWanted;
 bool firstLineWanted;
+bool readingWanted = true;
 bool cameraSceneWanted;
 const char* recordPath;
 
@@ -40,6 +42,7 @@ void PrepareGame() {
   for (int i = 1; i < argCount; ++i) {
     if (!strcmp(args[i], "--scene")) sceneWanted = true;
     if (!strcmp(args[i], "--first-line")) firstLineWanted = true;
+    if (!strcmp(args[i], "--no-reading")) readingWanted = false;
     if (!strcmp(args[i], "--record") && i + 1 < argCount) recordPath = args[i + 1];
     if (!strcmp(args[i], "--volume") && i + 1 < argCount) volume = strtoul(args[i + 1], nullptr, 10);
     if (!strcmp(args[i], "--camera-scene")) cameraSceneWanted = true;
@@ -78,7 +81,7 @@ void ReportPlaces() {
 }
 void RunScene() {
   if (sceneWanted)
-    scene::Run(recordPath);
+    scene::Run(recordPath, readingWanted);
   else if (firstLineWanted)
     scene::RunFirstLine();
   else if (cameraSceneWanted)

@@ -475,7 +475,7 @@ void RunFirstLine() {
   Report("scene.done=1");
 }
 
-void Run(const char* recordPath) {
+void Run(const char* recordPath, bool readTexts) {
   const DWORD sceneStart = GetTickCount();
   BuildCast();
   uint32_t says = game_double::SayCount();
@@ -496,7 +496,7 @@ void Run(const char* recordPath) {
   ReportSay(says);
   says = game_double::SayCount();
 
-  ReadTexts(says);
+  if (readTexts) ReadTexts(says);
 
   if (cameraDialogueWanted) RunCameraDialogue();
 

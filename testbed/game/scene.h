@@ -12,8 +12,9 @@ namespace scene {
 void PrepareSound(uint32_t volume);
 
 // After the plug-in started: runs the scene, reports every say call, and
-// writes a WAV of the played buffers to `recordPath` (unless null).
-void Run(const char* recordPath);
+// writes a WAV of the played buffers to `recordPath` (unless null).  Without
+// `readTexts` the player reads no book, note or journal page.
+void Run(const char* recordPath, bool readTexts = true);
 // The scene's first line alone (the Dark Elf woman's), said and played.
 void RunFirstLine();
 

@@ -6,7 +6,7 @@
 // and volume markup, and a deterministic synthesizer of its own:
 //
 //   every character of the plain text is one segment of
-//     60 ms * 3^(-rate/10)                                 (rate -10..10)
+//     30 ms * 3^(-rate/10)                                 (rate -10..10)
 //   a sine at  base(voice) * 2^(pitch/12) * (1 + (c % 8) / 8)
 //     base(voice) = 110 + FNV-1a(description) % 110 Hz      (pitch -10..10)
 //   with peak  12000 * volume / 100  (blanks are silent)    (volume 0..100)
@@ -208,7 +208,7 @@ uint32_t Fnv1a(const std::wstring& s) {
 void SynthesizeOwn(const std::wstring& voice, const Segment& seg, int sampleRate, std::vector<int16_t>& out) {
   const double base = 110.0 + Fnv1a(voice) % 110;
   const double pitchFactor = std::pow(2.0, seg.prosody.pitch / 12.0);
-  const size_t perChar = static_cast<size_t>(std::lround(sampleRate * 0.060 * std::pow(3.0, -seg.prosody.rate / 10.0)));
+  const size_t perChar = static_cast<size_t>(std::lround(sampleRate * 0.030 * std::pow(3.0, -seg.prosody.rate / 10.0)));
   const double peak = 12000.0 * seg.prosody.volume / 100.0;
   double phase = 0;
   for (wchar_t c : seg.text) {

@@ -18,6 +18,6 @@ class StandInEnvironment : public ::testing::Environment {
 };
 
 // Bytes the stand-in writes per character at 44 100 Hz, 16-bit mono, rate 0.
-inline constexpr uint32_t BytesPerChar = 2646 * 2;
+inline constexpr uint32_t BytesPerChar = 1323 * 2;
 
 }  // namespace speechtest
