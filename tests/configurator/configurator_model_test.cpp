@@ -100,100 +100,110 @@ TEST(ConfiguratorSettings, SaveWritesAllKeysInOrder) {
   EXPECT_EQ(keys, SettingsKeyCount);
 }
 
-// Every key away from both programs' defaults.
-ConfiguratorSettings PlayerChoices() {
+// Two sets of choices that differ in every key, flags complementary, so
+// that each key is away from any reader's starting value in at least one of
+// them: a reader that skipped a key would keep that value and be seen.
+ConfiguratorSettings PlayerChoices(int set) {
+  const bool a = set == 0;
   ConfiguratorSettings s = ConfiguratorDefaults("Sethrim.exe");
-  s.LangIndex = 1;
-  s.SpeakKeyCode = 0xA5 | 0x70 << 8;            // right Alt, F1
-  s.SilenceKeyCode = 0xA2 | 0xA0 << 8 | 0x41 << 16 | 0xFEu << 24;  // negative when written
-  s.MaxDialogueFOV = 80;
-  s.MinDialogueFOV = 15;
-  for (int i = 0; i < GlobalFlagCount; ++i) s.flags[i] = (i % 3 == 0);
-  for (int i = 0; i < 10; ++i) s.racePitch[i] = static_cast<int16_t>((i - 5) * 1100);
-  s.VPBaseMale = -10000;
-  s.VPBaseFemale = 10000;
-  s.VPBaseCreature = -300;
-  const char* names[] = {"Doc Voice", "Male Voice", "Female Voice", "Creature Voice"};
+  s.LangIndex = a ? 1 : 0;
+  s.SpeakKeyCode = a ? (0xA5 | 0x70 << 8) : 0x7B;  // right Alt and F1, or F12
+  s.SilenceKeyCode = a ? (0xA2 | 0xA0 << 8 | 0x41 << 16 | 0xFEu << 24) : 0x20;  // the first negative when written
+  s.MaxDialogueFOV = a ? 80 : 95;
+  s.MinDialogueFOV = a ? 15 : 5;
+  for (int i = 0; i < GlobalFlagCount; ++i) s.flags[i] = (i % 3 == 0) == a;
+  for (int i = 0; i < 10; ++i) s.racePitch[i] = static_cast<int16_t>(a ? (i - 5) * 1100 : 700 + i * 300);
+  s.VPBaseMale = a ? -10000 : 2500;
+  s.VPBaseFemale = a ? 10000 : -2500;
+  s.VPBaseCreature = a ? -300 : 900;
+  const char* names[2][4] = {{"Doc Voice", "Male Voice", "Female Voice", "Creature Voice"},
+                             {"Reader", "Man", "Woman", "Beast"}};
   for (int v = 0; v < VoiceKindCount; ++v) {
-    s.voices[v].name = names[v];
-    s.voices[v].config = VoiceConfigText(v - 2, 3 - v, 100 - 10 * v);
+    s.voices[v].name = names[set][v];
+    s.voices[v].config = a ? VoiceConfigText(v - 2, 3 - v, 100 - 10 * v) : VoiceConfigText(7 - v, -4 + v, 30 + v);
   }
-  s.GameInstDir = "C:\\Games\\Morrowind\\";
-  s.ConfigAppName = "Renamed.exe";
+  s.GameInstDir = a ? "C:\\Games\\Morrowind\\" : "D:\\Morrowind\\";
+  s.ConfigAppName = a ? "Renamed.exe" : "Other.exe";
   return s;
 }
 
 TEST(ConfiguratorSettings, SaveThenLoadGivesTheSameRecord) {
-  ScratchDir dir("cfg-roundtrip");
-  const ConfiguratorSettings saved = PlayerChoices();
-  ASSERT_TRUE(SaveSettings(saved, dir / "LirraCfg.ini"));
-  ConfiguratorSettings loaded;
-  LoadSettings(loaded, dir / "LirraCfg.ini", "Other.exe");
-  EXPECT_EQ(loaded.LangIndex, saved.LangIndex);
-  EXPECT_EQ(loaded.SpeakKeyCode, saved.SpeakKeyCode);
-  EXPECT_EQ(loaded.SilenceKeyCode, saved.SilenceKeyCode);
-  EXPECT_EQ(loaded.MaxDialogueFOV, 80);
-  EXPECT_EQ(loaded.MinDialogueFOV, 15);
-  EXPECT_EQ(loaded.flags, saved.flags);
-  EXPECT_EQ(loaded.racePitch, saved.racePitch);
-  EXPECT_EQ(loaded.VPBaseMale, saved.VPBaseMale);
-  EXPECT_EQ(loaded.VPBaseFemale, saved.VPBaseFemale);
-  EXPECT_EQ(loaded.VPBaseCreature, saved.VPBaseCreature);
-  for (int v = 0; v < VoiceKindCount; ++v) {
-    EXPECT_EQ(loaded.voices[v].name, saved.voices[v].name);
-    EXPECT_EQ(loaded.voices[v].config, saved.voices[v].config);
+  for (int set = 0; set < 2; ++set) {
+    SCOPED_TRACE(set);
+    ScratchDir dir("cfg-roundtrip");
+    const ConfiguratorSettings saved = PlayerChoices(set);
+    ASSERT_TRUE(SaveSettings(saved, dir / "LirraCfg.ini"));
+    ConfiguratorSettings loaded;
+    LoadSettings(loaded, dir / "LirraCfg.ini", "Fallback.exe");
+    EXPECT_EQ(loaded.LangIndex, saved.LangIndex);
+    EXPECT_EQ(loaded.SpeakKeyCode, saved.SpeakKeyCode);
+    EXPECT_EQ(loaded.SilenceKeyCode, saved.SilenceKeyCode);
+    EXPECT_EQ(loaded.MaxDialogueFOV, saved.MaxDialogueFOV);
+    EXPECT_EQ(loaded.MinDialogueFOV, saved.MinDialogueFOV);
+    EXPECT_EQ(loaded.flags, saved.flags);
+    EXPECT_EQ(loaded.racePitch, saved.racePitch);
+    EXPECT_EQ(loaded.VPBaseMale, saved.VPBaseMale);
+    EXPECT_EQ(loaded.VPBaseFemale, saved.VPBaseFemale);
+    EXPECT_EQ(loaded.VPBaseCreature, saved.VPBaseCreature);
+    for (int v = 0; v < VoiceKindCount; ++v) {
+      EXPECT_EQ(loaded.voices[v].name, saved.voices[v].name);
+      EXPECT_EQ(loaded.voices[v].config, saved.voices[v].config);
+    }
+    EXPECT_EQ(loaded.GameInstDir, saved.GameInstDir);
+    EXPECT_EQ(loaded.ConfigAppName, saved.ConfigAppName);
   }
-  EXPECT_EQ(loaded.GameInstDir, saved.GameInstDir);
-  EXPECT_EQ(loaded.ConfigAppName, "Renamed.exe");
 }
 
 // The file binds the two deliverables: what the configurator saves is what
 // the plug-in reads, key by key.
 TEST(ConfiguratorSettings, ThePluginReadsWhatTheConfiguratorWrote) {
-  ScratchDir dir("cfg-plugin");
-  const ConfiguratorSettings s = PlayerChoices();
-  ASSERT_TRUE(SaveSettings(s, dir / "LirraCfg.ini"));
+  for (int set = 0; set < 2; ++set) {
+    SCOPED_TRACE(set);
+    ScratchDir dir("cfg-plugin");
+    const ConfiguratorSettings s = PlayerChoices(set);
+    ASSERT_TRUE(SaveSettings(s, dir / "LirraCfg.ini"));
 
-  Settings = PluginDefaults();
-  for (VoiceChannel* c : AllChannels) std::memset(c, 0, sizeof *c);
-  ReadSettings((dir / "LirraCfg.ini").c_str());
+    Settings = PluginDefaults();
+    for (VoiceChannel* c : AllChannels) std::memset(c, 0, sizeof *c);
+    ReadSettings((dir / "LirraCfg.ini").c_str());
 
-  EXPECT_EQ(static_cast<uint32_t>(Settings.SpeakKeyCode), s.SpeakKeyCode);
-  EXPECT_EQ(static_cast<uint32_t>(Settings.SilenceKeyCode), s.SilenceKeyCode);
-  EXPECT_EQ(Settings.LangIndex, 1);
-  EXPECT_EQ(Settings.VoiceFxByRace, s.flags[FlagVoiceFxByRace]);
-  EXPECT_EQ(Settings.TTSBoundPitchDS, s.flags[FlagTTSBoundPitchDS]);
-  EXPECT_EQ(Settings.DlgSwitchToFP, s.flags[FlagDlgSwitchToFP]);
-  EXPECT_EQ(Settings.DlgEnableZoom, s.flags[FlagDlgEnableZoom]);
-  EXPECT_EQ(Settings.StopSpkOnClose, s.flags[FlagStopSpkOnClose]);
-  EXPECT_EQ(Settings.AlwReadOpenJnl, s.flags[FlagAlwReadOpenJnl]);
-  EXPECT_EQ(Settings.DocVoiceAsDlg, s.flags[FlagDocVoiceAsDlg]);
-  for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(Settings.MPause[i], s.flags[FlagMPauseFirst + i]) << i;
-    EXPECT_EQ(Settings.MKeepAi[i], s.flags[FlagMKeepAiFirst + i]) << i;
-    EXPECT_EQ(Settings.RacePitch[i], s.racePitch[i]) << i;
-  }
-  EXPECT_EQ(Settings.VPBaseMale, s.VPBaseMale);
-  EXPECT_EQ(Settings.VPBaseFemale, s.VPBaseFemale);
-  EXPECT_EQ(Settings.VPBaseCreature, s.VPBaseCreature);
-  EXPECT_STREQ(Settings.ConfigAppName, "Renamed.exe");
-  // Keys only the plug-in knows keep the plug-in's defaults.
-  EXPECT_EQ(Settings.ZoomDistNPC, 60);
-  EXPECT_EQ(Settings.SmoothZooming, 1);
+    EXPECT_EQ(static_cast<uint32_t>(Settings.SpeakKeyCode), s.SpeakKeyCode);
+    EXPECT_EQ(static_cast<uint32_t>(Settings.SilenceKeyCode), s.SilenceKeyCode);
+    EXPECT_EQ(Settings.LangIndex, s.LangIndex);
+    EXPECT_EQ(Settings.VoiceFxByRace, s.flags[FlagVoiceFxByRace]);
+    EXPECT_EQ(Settings.TTSBoundPitchDS, s.flags[FlagTTSBoundPitchDS]);
+    EXPECT_EQ(Settings.DlgSwitchToFP, s.flags[FlagDlgSwitchToFP]);
+    EXPECT_EQ(Settings.DlgEnableZoom, s.flags[FlagDlgEnableZoom]);
+    EXPECT_EQ(Settings.StopSpkOnClose, s.flags[FlagStopSpkOnClose]);
+    EXPECT_EQ(Settings.AlwReadOpenJnl, s.flags[FlagAlwReadOpenJnl]);
+    EXPECT_EQ(Settings.DocVoiceAsDlg, s.flags[FlagDocVoiceAsDlg]);
+    for (int i = 0; i < 10; ++i) {
+      EXPECT_EQ(Settings.MPause[i], s.flags[FlagMPauseFirst + i]) << i;
+      EXPECT_EQ(Settings.MKeepAi[i], s.flags[FlagMKeepAiFirst + i]) << i;
+      EXPECT_EQ(Settings.RacePitch[i], s.racePitch[i]) << i;
+    }
+    EXPECT_EQ(Settings.VPBaseMale, s.VPBaseMale);
+    EXPECT_EQ(Settings.VPBaseFemale, s.VPBaseFemale);
+    EXPECT_EQ(Settings.VPBaseCreature, s.VPBaseCreature);
+    EXPECT_EQ(Settings.ConfigAppName, s.ConfigAppName);
+    // Keys only the plug-in knows keep the plug-in's defaults.
+    EXPECT_EQ(Settings.ZoomDistNPC, 60);
+    EXPECT_EQ(Settings.SmoothZooming, 1);
 
-  struct Channel {
-    VoiceChannel* channel;
-    VoiceKind kind;
-    GlobalFlag enable, autoSpeak;
-  } channels[] = {{&VoiceMaleDlg, VoiceMale, FlagDlgVoiceEnable, FlagDlgAutoSpeak},
-                  {&VoiceFemaleDlg, VoiceFemale, FlagDlgVoiceEnable, FlagDlgAutoSpeak},
-                  {&VoiceCreatureDlg, VoiceCreature, FlagDlgVoiceEnable, FlagDlgAutoSpeak},
-                  {&VoiceDoc, VoiceDocument, FlagDocVoiceEnable, FlagDocAutoSpeak}};
-  for (const Channel& c : channels) {
-    EXPECT_STREQ(c.channel->voiceName, s.voices[c.kind].name.c_str());
-    EXPECT_STREQ(c.channel->voiceConfig, s.voices[c.kind].config.c_str());
-    EXPECT_EQ(c.channel->enabled, static_cast<uint32_t>(s.flags[c.enable]));
-    EXPECT_EQ(c.channel->autoSpeak, static_cast<uint32_t>(s.flags[c.autoSpeak]));
+    struct Channel {
+      VoiceChannel* channel;
+      VoiceKind kind;
+      GlobalFlag enable, autoSpeak;
+    } channels[] = {{&VoiceMaleDlg, VoiceMale, FlagDlgVoiceEnable, FlagDlgAutoSpeak},
+                    {&VoiceFemaleDlg, VoiceFemale, FlagDlgVoiceEnable, FlagDlgAutoSpeak},
+                    {&VoiceCreatureDlg, VoiceCreature, FlagDlgVoiceEnable, FlagDlgAutoSpeak},
+                    {&VoiceDoc, VoiceDocument, FlagDocVoiceEnable, FlagDocAutoSpeak}};
+    for (const Channel& c : channels) {
+      EXPECT_EQ(c.channel->voiceName, s.voices[c.kind].name);
+      EXPECT_EQ(c.channel->voiceConfig, s.voices[c.kind].config);
+      EXPECT_EQ(c.channel->enabled, static_cast<uint32_t>(s.flags[c.enable]));
+      EXPECT_EQ(c.channel->autoSpeak, static_cast<uint32_t>(s.flags[c.autoSpeak]));
+    }
   }
 }
 

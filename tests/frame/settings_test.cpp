@@ -106,6 +106,26 @@ TEST(Settings, ValuesAreCutToTheirFields) {
   EXPECT_EQ(VoiceCreatureDlg.enabled, 1u);
 }
 
+// Each menu kind's two flags are its own keys: every one set against the
+// plug-in's default must come through, at its own place.
+TEST(Settings, PauseAndKeepAiFlagsAreReadPerMenuKind) {
+  ScratchDir dir("settings-pause");
+  const char* const kinds[10] = {"Chargen",   "Service",   "Resting",   "Journal",  "Dialogue",
+                                 "Container", "Inventory", "Documents", "Messages", "Options"};
+  const PluginSettings defaults = PluginDefaults();
+  std::string file = "[PauseConfig]\r\n";
+  for (int i = 0; i < 10; ++i) {
+    file += std::string("MPause") + kinds[i] + "=" + (defaults.MPause[i] ? "0" : "1") + "\r\n";
+    file += std::string("MKeepAi") + kinds[i] + "=" + (defaults.MKeepAi[i] ? "0" : "1") + "\r\n";
+  }
+  dir.Write("LirraCfg.ini", file);
+  ReadFresh(dir / "LirraCfg.ini");
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(Settings.MPause[i], !defaults.MPause[i]) << kinds[i];
+    EXPECT_EQ(Settings.MKeepAi[i], !defaults.MKeepAi[i]) << kinds[i];
+  }
+}
+
 TEST(Settings, NonNumbersReadAsTheProfileFunctionsGiveThem) {
   ScratchDir dir("settings-text");
   dir.Write("LirraCfg.ini", "[BaseConfig]\r\nSpeakKeyCode=abc\r\nsilencekeycode=-1\r\n");

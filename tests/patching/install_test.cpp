@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "plugin/frame/lifecycle.h"
 #include "support/test_support.h"
 
 using namespace testsupport;
@@ -121,15 +120,33 @@ void ExpectHooked(const Game& game, const Written& w) {
   }
 }
 
-std::string Escaped(const char* text) {
+// CR LF written as the double's report writes them.
+std::string Escaped(const std::string& text) {
   std::string out;
-  for (const char* p = text; *p; ++p) {
+  for (const char* p = text.c_str(); *p; ++p) {
     if (*p == '\r') out += "\\r";
     else if (*p == '\n') out += "\\n";
     else out += *p;
   }
   return out;
 }
+
+// The version message as the player must read it, the Russian one in the
+// code page it is shown in (1251).
+std::string InCodePage1251(const char* utf8) {
+  wchar_t wide[512];
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide, 512);
+  char out[512];
+  if (n <= 0 || WideCharToMultiByte(1251, 0, wide, -1, out, sizeof out, nullptr, nullptr) <= 0) return {};
+  return out;
+}
+
+const std::string EnglishVersionMessage =
+    "One of a signatures is differs.\r\nWrong version of 'Morrowind.exe'? (Need: 1.6.1820).\r\n"
+    "CONTINUE IS IMPOSSIBLE!";
+const std::string RussianVersionMessage = InCodePage1251(
+    "Одна из сигнатур не совпадает.\r\nНе та версия 'Morrowind.exe'? (Нужна: 1.6.1820).\r\n"
+    "ПРОДОЛЖЕНИЕ РАБОТЫ НЕВОЗМОЖНО!");
 
 TEST(Install, AllHooksInOrderWithVoiceFxByRace) {
   Game game("install-all", "[BaseConfig]\r\nVoiceFxByRace=1\r\n");
@@ -198,7 +215,7 @@ TEST(Install, DifferingSignatureRefusesAfterTryingEverything) {
     }
   EXPECT_EQ(game.MessageBoxes(), 1);
   EXPECT_EQ(ReportValue(game.report, "messagebox.caption"), "Quorrim");
-  EXPECT_EQ(ReportValue(game.report, "messagebox.text"), Escaped(VersionMessageText(1)));
+  EXPECT_EQ(ReportValue(game.report, "messagebox.text"), Escaped(EnglishVersionMessage));
   EXPECT_EQ(ReportValue(game.report, "messagebox.style"), "0x1010");
   EXPECT_EQ(ReportValue(game.report, "load"), "failed");
   EXPECT_EQ(ReportValue(game.report, "plugin.loaded"), "0");
@@ -214,7 +231,7 @@ TEST(Install, PlacePatchedByAnotherProgramIsLeftAlone) {
   game.Run("--prepatched 1951AB");
   EXPECT_EQ(game.Place("1951AB").substr(0, 10), "E910000000");
   EXPECT_EQ(game.MessageBoxes(), 1);
-  EXPECT_EQ(ReportValue(game.report, "messagebox.text"), Escaped(VersionMessageText(0)));
+  EXPECT_EQ(ReportValue(game.report, "messagebox.text"), Escaped(RussianVersionMessage));
   EXPECT_EQ(ReportValue(game.report, "load"), "failed");
 }
 
