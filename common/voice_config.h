@@ -15,6 +15,14 @@ inline constexpr uint32_t VoiceConfigSize = 128;
 // speech pitch scale -10..10.
 int32_t PitchToVoiceScale(int32_t offset);
 
+// Whether a character's race step is also rendered into the voice's pitch:
+// only with the race effects on (VoiceFxByRace) and bound to the voice
+// (TTSBoundPitchDS).  The game's lines and the configurator's voice test
+// follow this one rule, so that the test sounds as the game will.
+inline bool RaceStepBoundToVoice(int32_t voiceFxByRace, int32_t ttsBoundPitchDS) {
+  return voiceFxByRace != 0 && ttsBoundPitchDS != 0;
+}
+
 enum SetConfigResult : uint32_t {
   ConfigChanged = 0,
   ConfigShorterThanKey = 1,

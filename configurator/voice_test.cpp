@@ -30,7 +30,7 @@ VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice,
   plan.voiceName = settings.voices[kind].name;
   plan.config = settings.voices[kind].config;
   const bool character = testVoice == TestMale || testVoice == TestFemale;
-  if (character && settings.flags[FlagTTSBoundPitchDS]) {
+  if (character && RaceStepBoundToVoice(settings.flags[FlagVoiceFxByRace], settings.flags[FlagTTSBoundPitchDS])) {
     char config[VoiceConfigSize] = {};
     plan.config.copy(config, VoiceConfigSize - 1);
     // A configuration without the pitch attribute is spoken as it is.

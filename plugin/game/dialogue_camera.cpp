@@ -105,11 +105,15 @@ void ZoomToPartner(ActorMobile* partner) {
   ObjectRef* ref = PartnerRef(partner, &player);
   if (!ref || !player) return;
   const int32_t distance = RefDistance(player, ref);
-  savedFov = GetCameraFov();
+  // A second dialogue in the same menu stay finds the camera zoomed by the
+  // first: the player's own field of view is the one saved then, and the one
+  // the exit must give back.
+  const int32_t current = GetCameraFov();
+  if (savedFov < 0) savedFov = current;
   const int32_t target = ZoomTargetFov(distance, Settings.ZoomDistNPC, savedFov);
   if (savedFov < 0 || target < 0) return;
   targetFov = target;
-  zoomFov = savedFov;
+  zoomFov = current >= 0 ? current : savedFov;
   if (Settings.SmoothZooming == 0)
     SetCameraFov(target);
   else

@@ -74,5 +74,5 @@ void SpeakCapturedText() {
     }
   }
   CurrentSpeaker = player;
-  PostSpeakRequest(channel, player, CapturedText);
+  PostSpeakRequest(channel, player, CapturedText, KeepVoicePitch, SpeechKind::Document);
 }

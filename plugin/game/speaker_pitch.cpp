@@ -54,7 +54,7 @@ uint32_t ApplySpeakerPitch(IDirectSoundBuffer* buffer, VoiceChannel* channel) {
 }
 
 int32_t RaceBoundVoicePitch(ObjectRef* speaker) {
-  if (!Settings.VoiceFxByRace || !Settings.TTSBoundPitchDS || !speaker) return KeepVoicePitch;
+  if (!RaceStepBoundToVoice(Settings.VoiceFxByRace, Settings.TTSBoundPitchDS) || !speaker) return KeepVoicePitch;
   const ObjectRecord* record = GetRecord(speaker);
   if (!record || IsCreatureRecord(record)) return KeepVoicePitch;
   return PitchToVoiceScale(RacePitch(speaker));

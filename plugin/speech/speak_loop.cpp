@@ -28,6 +28,7 @@ constexpr UINT WM_WAKE = WM_USER + 1;
 // the worker, like pendingChannel.
 SpeakRequest* pendingRequest = nullptr;
 uint32_t pendingEpoch = 0;
+bool pendingAutoSpeak = false;  // the waiting line's own switch
 
 // Whether each chord was down at the previous sample: a chord acts once per
 // press, however many rounds it is held.
@@ -75,6 +76,12 @@ int32_t SpeakRequestText(VoiceChannel* channel, const SpeakRequest* request) {
 
 bool IsStale(uint32_t epoch) { return epoch != SpeechEpoch(); }
 
+// Whose VoiceEnable and AutoSpeak decide for a line: a page's are the
+// document voice's, whichever channel's voice reads it.
+const VoiceChannel& SwitchesOf(const VoiceChannel* channel, const SpeakRequest* request) {
+  return request && request->kind == SpeechKind::Document ? VoiceDoc : *channel;
+}
+
 // The waiting line is forgotten once its speaker may be gone.
 void DropStaleWaitingLine() {
   if (pendingChannel && IsStale(pendingEpoch)) {
@@ -84,37 +91,38 @@ void DropStaleWaitingLine() {
 }
 
 void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
-  if (!channel || !channel->enabled || (request && IsStale(request->epoch))) {
+  if (!channel || !SwitchesOf(channel, request).enabled || (request && IsStale(request->epoch))) {
     Forget(request);
     return;
   }
   LOG_LINE("EVENT::Trying to speak: %s", TextOf(channel, request));
   pendingChannel = channel;
+  pendingAutoSpeak = SwitchesOf(channel, request).autoSpeak != 0;
   Forget(pendingRequest);
   pendingRequest = request;  // a new request always replaces the waiting line
   pendingEpoch = request ? request->epoch : SpeechEpoch();
   speechActive = 1;
-  if (!channel->autoSpeak) return;
-  if (SpeakRequestText(channel, request) == 0 && CurrentSpeaker) {
-    PlayChannel(channel);
-    return;
-  }
+  if (!pendingAutoSpeak) return;
+  // Rendering and the zoom take a while: a line whose conversation ended
+  // meanwhile is dropped by PlayChannel.
+  if (SpeakRequestText(channel, request) == 0 && CurrentSpeaker && PlayChannel(channel, pendingEpoch) == 0) return;
   speechActive = 0;
 }
 
 void SpeakPending() {
   DropStaleWaitingLine();
   VoiceChannel* channel = pendingChannel;
-  if (!channel || channel->autoSpeak) return;
+  if (!channel || pendingAutoSpeak) return;
   if (SpeakRequestText(channel, pendingRequest) == 0) {
-    PlayChannel(channel);
+    PlayChannel(channel, pendingEpoch);
     pendingChannel = nullptr;
     Forget(pendingRequest);
   }
 }
 
 // A chord acts when it goes down, not while it stays down.  An empty chord
-// (code 0) is always down, so it acts at every sample.
+// (code 0) is always down, so it acts at every sample: the empty speak chord
+// speaks a waiting line at once.
 bool ChordPressed(uint32_t code, bool& wasDown) {
   const bool down = KeyChordDown(code);
   const bool pressed = down && (!wasDown || code == 0);
@@ -144,7 +152,10 @@ void SampleChords() {
     SpeakPending();
     speechActive = 1;
   }
-  if (ChordPressed(static_cast<uint32_t>(Settings.SilenceKeyCode), silenceChordWasDown)) {
+  // An empty silence chord would stop every line within a round of its
+  // start: a player who cleared it wants no silence key, not no speech.
+  const uint32_t silence = static_cast<uint32_t>(Settings.SilenceKeyCode);
+  if (silence != 0 && ChordPressed(silence, silenceChordWasDown)) {
     StopAllSpeech();
     speechActive = 0;
   }
@@ -179,12 +190,19 @@ bool KeyChordDown(uint32_t code) {
 }
 
 // Dialogue voices when LirraDlg enables them; the document voice only when
-// documents are not read by a dialogue voice.
+// documents are not read by a dialogue voice.  With documents read by the
+// dialogue voice of the player's sex, enabled documents need those two
+// voices even when dialogue is off.
 void SetUpVoices() {
-  const VoiceSetup dialogue[] = {
-      {&VoiceMaleDlg, "VoiceMaleDlg"}, {&VoiceFemaleDlg, "VoiceFemaleDlg"}, {&VoiceCreatureDlg, "VoiceCreatureDlg"}};
-  for (const VoiceSetup& v : dialogue)
-    if (v.channel->enabled) SetUpVoice(v);
+  const bool pagesByDialogueVoice = VoiceDoc.enabled && Settings.DocVoiceAsDlg != 0;
+  const struct {
+    VoiceSetup voice;
+    bool readsPages;
+  } dialogue[] = {{{&VoiceMaleDlg, "VoiceMaleDlg"}, true},
+                  {{&VoiceFemaleDlg, "VoiceFemaleDlg"}, true},
+                  {{&VoiceCreatureDlg, "VoiceCreatureDlg"}, false}};
+  for (const auto& d : dialogue)
+    if (d.voice.channel->enabled || (d.readsPages && pagesByDialogueVoice)) SetUpVoice(d.voice);
   if (VoiceDoc.enabled && Settings.DocVoiceAsDlg == 0) SetUpVoice({&VoiceDoc, "VoiceDoc"});
 }
 

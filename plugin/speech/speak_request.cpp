@@ -9,7 +9,8 @@
 #include "plugin/speech/text_filter.h"
 #include "plugin/speech/voice_channel.h"
 
-bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText, int32_t voicePitch) {
+bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText, int32_t voicePitch,
+                      SpeechKind kind) {
   if (!SetChannelText(channel, rawText)) return false;
   const size_t length = static_cast<size_t>(lstrlenA(channel->text));
   HANDLE heap = GetProcessHeap();
@@ -19,6 +20,7 @@ bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* raw
   request->speaker = speaker;
   request->voicePitch = voicePitch;
   request->epoch = SpeechEpoch();
+  request->kind = kind;
   lstrcpyA(request->text, channel->text);
   if (PostThreadMessageA(WorkerThreadId, WM_SPEAK_REQUEST, reinterpret_cast<WPARAM>(channel),
                          reinterpret_cast<LPARAM>(request)))

@@ -20,10 +20,15 @@ struct ObjectRef;
 
 // A speak request's own copy: on the process heap, owned by the worker once
 // posted (freed with HeapFree on the process heap).
+// What a line is: a page's switches are the document voice's (LirraDoc
+// VoiceEnable and AutoSpeak), whichever channel's voice reads it.
+enum class SpeechKind : uint32_t { Dialogue = 0, Document = 1 };
+
 struct SpeakRequest {
   ObjectRef* speaker;
   int32_t voicePitch;  // pitch value for the voice's configuration, or KeepVoicePitch
   uint32_t epoch;      // SpeechEpoch() at posting: stale once speech was discarded since
+  SpeechKind kind;
   char text[1];  // the filtered text, zero-terminated (allocated to length)
 };
 
@@ -39,4 +44,4 @@ inline constexpr int32_t KeepVoicePitch = INT32_MIN;
 // configuration for this line only (the speaker's race step, decided on the
 // game's thread where the speaker's data may be read).
 bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText,
-                      int32_t voicePitch = KeepVoicePitch);
+                      int32_t voicePitch = KeepVoicePitch, SpeechKind kind = SpeechKind::Dialogue);

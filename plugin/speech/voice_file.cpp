@@ -14,6 +14,7 @@
 #include "plugin/game/game_state.h"
 #include "plugin/game/speaker_pitch.h"
 #include "plugin/speech/sound_record.h"
+#include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/speech/voice_file_name.h"
@@ -42,11 +43,14 @@ IDirectSoundBuffer* MakeVoiceBuffer(SoundManager* manager, GameSoundRecord& reco
 
 }  // namespace
 
-uint32_t PlayChannel(VoiceChannel* channel) {
+uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch) {
   if (!channel) return 1;
   char name[VoiceFileNameSize];
   MakeVoiceFileName(channel, name);
   while (Settings.SpeakAfterZoom && smoothZoomActive) Sleep(ZoomPollMs);
+  // The conversation may have ended during the wait: its speaker may be
+  // gone, and the exit has already stopped what was playing.
+  if (epoch != SpeechEpoch()) return 2;
 
   GameMaster* master = GetGameMaster();
   SoundManager* manager = GetSoundManager();

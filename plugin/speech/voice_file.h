@@ -7,8 +7,11 @@
 struct VoiceChannel;
 
 // Worker thread: hands the channel's rendered speech to the game's say
-// routine.  0, or 1 without a channel.
-uint32_t PlayChannel(VoiceChannel* channel);
+// routine, after the smooth zoom when so set.  `epoch` is the discard count
+// the line was accepted under (SpeechEpoch): a line whose speech was
+// discarded while it waited for the zoom is not said.  0 when said (or no
+// game world to say it in), 1 without a channel, 2 when dropped as stale.
+uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch);
 
 // Replaces the game's voice-file loader at its call site; a method of the
 // game's sound manager (this in ECX).  Returns the game's sound record or 0.

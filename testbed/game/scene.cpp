@@ -138,17 +138,27 @@ bool WaitForSay(uint32_t count, DWORD timeoutMs) {
   return true;
 }
 
-// Until the buffer stopped, or a little longer than it lasts.
-void WaitPlayed(const game_double::SayEntry& e) {
+// Until the buffer stopped, or a little longer than it lasts.  Reports how
+// far it was seen to play and where it stopped: a buffer that played to its
+// end has its play cursor back at 0, one stopped early keeps the cursor
+// where the stop found it.
+void WaitPlayed(const game_double::SayEntry& e, uint32_t index) {
   auto* buffer = reinterpret_cast<IDirectSoundBuffer*>(e.buffer);
   if (!buffer || !e.frequency) return;
   const DWORD lasts = static_cast<DWORD>(uint64_t{e.bytes} / 2 * 1000 / e.frequency);
+  DWORD furthest = 0;  // the furthest play cursor seen while it played
   for (;;) {
     DWORD status = 0;
-    if (FAILED(buffer->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING)) return;
+    if (FAILED(buffer->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING)) break;
     if (GetTickCount() - e.startTick > lasts + 3000) return;
+    DWORD cursor = 0;
+    if (SUCCEEDED(buffer->GetCurrentPosition(&cursor, nullptr)) && cursor > furthest) furthest = cursor;
     Sleep(20);
   }
+  DWORD cursor = 0;
+  buffer->GetCurrentPosition(&cursor, nullptr);
+  Report("say.%u.stopped_at=%lu", index, static_cast<unsigned long>(cursor));
+  Report("say.%u.furthest=%lu", index, static_cast<unsigned long>(furthest));
 }
 
 void ReportSay(uint32_t index) {
@@ -245,7 +255,7 @@ void ReportPage(const char* name, uint32_t& says, bool heard) {
   if (!said) return;
   Report("%s.say=%u", name, says);
   Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
-  WaitPlayed(game_double::GetSay(says));
+  WaitPlayed(game_double::GetSay(says), says);
   ReportSay(says);
   says = game_double::SayCount();
 }
@@ -283,6 +293,12 @@ void ReadTexts(uint32_t& says) {
   status = 0;
   if (buffer) buffer->GetStatus(&status);
   Report("close.playing_after=%d", (status & DSBSTATUS_PLAYING) ? 1 : 0);
+  // Where the stopped buffer's play cursor stands: short of its end when the
+  // close cut the page off, at its end when it had run out by itself.
+  DWORD cursor = 0;
+  if (buffer) buffer->GetCurrentPosition(&cursor, nullptr);
+  Report("close.cursor_after=%lu", static_cast<unsigned long>(cursor));
+  Report("close.bytes=%u", e.bytes);
   Report("close.heard_ms=%u", static_cast<uint32_t>(closed - e.startTick));
   Report("close.length_ms=%u", e.frequency ? static_cast<uint32_t>(uint64_t{e.bytes} / 2 * 1000 / e.frequency) : 0);
   if (says < 64) stoppedAt[says] = closed;
@@ -400,7 +416,7 @@ void RunCameraDialogue() {
   Report("camera.line.said=%d", said ? 1 : 0);
   if (said) {
     Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
-    WaitPlayed(game_double::GetSay(says));
+    WaitPlayed(game_double::GetSay(says), says);
     ReportSay(says);
   }
   const Frame inDialogue = frame("");
@@ -462,7 +478,7 @@ void SayLine(size_t i, uint32_t& says) {
   Report("line.%u.said=%d", static_cast<unsigned>(i), said ? 1 : 0);
   if (!said) return;
   Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
-  WaitPlayed(game_double::GetSay(says));
+  WaitPlayed(game_double::GetSay(says), says);
   ReportSay(says);
   says = game_double::SayCount();
 }
@@ -492,7 +508,7 @@ void Run(const char* recordPath, bool readTexts) {
   using SayFn = void(__thiscall*)(void*, const char*, uint32_t, uint32_t, uint32_t);
   reinterpret_cast<SayFn>(Base() + 0x08C2B0)(game_double::Objects().soundManager, ToneFile, Addr(cast[0].ref), 0,
                                              200);
-  WaitPlayed(game_double::GetSay(says));
+  WaitPlayed(game_double::GetSay(says), says);
   ReportSay(says);
   says = game_double::SayCount();
 

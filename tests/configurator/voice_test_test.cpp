@@ -46,8 +46,11 @@ TEST(VoiceTest, PlanByVoiceAndSettings) {
     int32_t offset;
   } cases[] = {
       {"male, race into pitch and buffer", TestMale, true, true, 10000, true, "Quorrim Male", Pitched(10), 10300},
-      {"female, race step -1", TestFemale, false, true, -700, true, "Quorrim Female", Pitched(-1), 2000},
-      {"female, race in the buffer only", TestFemale, true, false, -700, true, "Quorrim Female", Pitched(-1), 1300},
+      {"male, race step -1", TestMale, true, true, -700, true, "Quorrim Male", Pitched(-1), -400},
+      {"female, race step -5", TestFemale, true, true, -2600, true, "Quorrim Female", Pitched(-5), -600},
+      // As in the game: the pitch is bound to the voice only with the race effects on.
+      {"female, bound but no race effects", TestFemale, false, true, -2600, true, "Quorrim Female", Pitched(-1), 2000},
+      {"female, race in the buffer only", TestFemale, true, false, -2600, true, "Quorrim Female", Pitched(-1), -600},
       {"male, no race at all", TestMale, false, false, 10000, true, "Quorrim Male", Pitched(2), 300},
       {"creature: base pitch, never a race", TestCreature, true, true, 10000, true, "Quorrim Creature",
        "<pitch absmiddle=\"0\"><rate absspeed=\"0\"><volume level=\"90\">", -500},

@@ -17,6 +17,7 @@
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
 #include "raw_memory.h"
+#include "sapi_standin_control.h"
 #include "support/test_support.h"
 
 using game_double::Frame;
@@ -306,6 +307,19 @@ TEST_F(DialogueFrames, SmoothZoomOneDegreePerFrame) {
   EXPECT_EQ(targetFov, -1);
 }
 
+// A second dialogue begin in the same menu stay finds the camera zoomed: the
+// exit still gives back the player's own field of view.
+TEST_F(DialogueFrames, ASecondDialogueBeginKeepsTheFieldOfViewToGiveBack) {
+  Settings.SmoothZooming = 0;
+  PlacePartner(120);
+  EXPECT_EQ(Talk(2)[1].fov, 37.0f);
+  game_double::StartDialogue(Partner());
+  EXPECT_EQ(RunFrame().fov, 37.0f);
+  EXPECT_EQ(savedFov, 75);
+  game_double::CloseMenu();
+  EXPECT_EQ(Get<float>(Master(), 0x13C), 75.0f);
+}
+
 TEST_F(DialogueFrames, ZoomAtOnceOrNotAtAll) {
   const struct { float distance; int32_t smooth; float fov; } cases[] = {{120, 0, 37}, {50, 1, 75}, {50, 0, 75}};
   for (const auto& c : cases) {
@@ -523,6 +537,71 @@ TEST_F(DialogueFrames, LinesOfTheDialogueDroppedAtTheExit) {
   LogFilePath[0] = 0;
   EXPECT_EQ(testsupport::LogValues(dir / "ModuleLoader.log"),
             std::vector<std::string>{"EVENT::Trying to speak: After the dialogue."});
+}
+
+DWORD WINAPI RunWorker(void*) {
+  SetUpVoices();
+  RunSpeakLoop();
+  return 0;
+}
+
+// The worker renders a line and waits for the smooth zoom before it hands it
+// to the game; the player leaves the dialogue meanwhile.  The line must not
+// be said after the exit (its speaker may be gone, and the exit has already
+// stopped what was playing); the next conversation's line is.
+TEST_F(DialogueFrames, ALineWaitingForTheZoomIsNotSaidAfterTheExit) {
+  ASSERT_TRUE(sapistandin::Register(testsupport::RuntimeDir() + "\\" + sapistandin::DllName));
+  sapistandin::SetVoices({"Quorrim Male"});
+  Settings.SmoothZooming = 1;
+  Settings.SpeakAfterZoom = 1;
+  PlacePartner(120);
+  uint32_t enabled[4];
+  for (int i = 0; i < 4; ++i) enabled[i] = AllChannels[i]->enabled, AllChannels[i]->enabled = 0;
+  VoiceChannel& channel = VoiceMaleDlg;
+  channel.enabled = 1;
+  channel.autoSpeak = 1;
+  lstrcpyA(channel.voiceName, "Quorrim Male");
+  const DWORD savedWorker = WorkerThreadId;
+  HANDLE worker = CreateThread(nullptr, 0, RunWorker, nullptr, 0, &WorkerThreadId);
+  ASSERT_NE(worker, nullptr);
+  auto waitFor = [](auto done) {
+    for (DWORD start = GetTickCount(); !done();) {
+      if (GetTickCount() - start > 10000) return false;
+      Sleep(10);
+    }
+    return true;
+  };
+  ASSERT_TRUE(waitFor([] { return PostThreadMessageA(WorkerThreadId, WM_USER + 2, 0, 0) != 0; }));
+
+  ObjectRef* partner = reinterpret_cast<ObjectRef*>(PartnerRef());
+  ObjectRef* next = reinterpret_cast<ObjectRef*>(Objects().playerRef);
+  const long spoken = sapistandin::SpeakCount();
+  const uint32_t says = game_double::SayCount();
+  Talk(1);
+  ASSERT_EQ(smoothZoomActive, 1u);
+  ASSERT_TRUE(PostSpeakRequest(&channel, partner, "Said while the camera zooms."));
+  ASSERT_TRUE(waitFor([&] { return sapistandin::SpeakCount() == spoken + 1; }));  // now waiting for the zoom
+  game_double::CloseMenu();
+  CurrentSpeaker = next;
+  ASSERT_TRUE(PostSpeakRequest(&channel, next, "The next conversation."));
+  const bool nextSaid = waitFor([&] {
+    for (uint32_t i = says; i < game_double::SayCount(); ++i)
+      if (game_double::GetSay(i).speaker == Addr(next)) return true;
+    return false;
+  });
+
+  PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+  CloseHandle(worker);
+  WorkerThreadId = savedWorker;
+  ReleaseVoices();
+  for (int i = 0; i < 4; ++i) AllChannels[i]->enabled = enabled[i];
+  CurrentSpeaker = nullptr;
+  speechActive = 0;
+
+  ASSERT_TRUE(nextSaid);
+  EXPECT_EQ(game_double::SayCount(), says + 1);
+  EXPECT_EQ(game_double::GetSay(says).speaker, Addr(next));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "plugin/speech/sound_record.h"
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_channel.h"
+#include "plugin/speech/speak_loop.h"
 #include "plugin/speech/voice_file.h"
 #include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
@@ -86,13 +87,13 @@ TEST_F(VoiceFile, PlayChannelSaysTheChannelsNameWithTheZoomedVolume) {
   Calls().volume = 250;
   savedFov = 75;
   targetFov = 60;
-  EXPECT_EQ(PlayChannel(&VoiceFemaleDlg), 0u);
+  EXPECT_EQ(PlayChannel(&VoiceFemaleDlg, SpeechEpoch()), 0u);
   ASSERT_EQ(Calls().says.size(), 1u);
   EXPECT_EQ(Calls().says[0].name, NameOf(&VoiceFemaleDlg));
   EXPECT_EQ(Calls().says[0].speaker, speaker.ref);
   EXPECT_EQ(Calls().says[0].zero, 0u);
   EXPECT_EQ(Calls().says[0].volume, 255u);
-  EXPECT_EQ(PlayChannel(nullptr), 1u);
+  EXPECT_EQ(PlayChannel(nullptr, SpeechEpoch()), 1u);
 }
 
 TEST_F(VoiceFile, TheRecordCarriesTheRenderedSpeech) {
