@@ -52,13 +52,18 @@ UnpackResult UnpackEmbeddedPlugin(const std::string& exeDir) {
   HRSRC found = FindResourceA(nullptr, "LIRRAMOD", RT_RCDATA);
   HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
   const void* image = loaded ? LockResource(loaded) : nullptr;
-  if (!image) return NoEmbeddedPlugin;
+  const DWORD size = image ? SizeofResource(nullptr, found) : 0;
+  if (!image || size == 0) return NoEmbeddedPlugin;
   const std::string path = exeDir + PluginFileName;
   if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return PluginKept;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return PluginNotCreated;
   DWORD written = 0;
-  WriteFile(file, image, SizeofResource(nullptr, found), &written, nullptr);
-  CloseHandle(file);
-  return Unpacked;
+  const bool whole = WriteFile(file, image, size, &written, nullptr) && written == size;
+  const bool closed = CloseHandle(file) != 0;
+  if (whole && closed) return Unpacked;
+  // A plug-in cut short (a full disk) would not load, and being there it
+  // would be kept at every later start: nothing at all is better.
+  DeleteFileA(path.c_str());
+  return PluginNotCreated;
 }

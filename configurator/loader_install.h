@@ -40,4 +40,6 @@ enum UnpackResult : uint32_t { Unpacked = 0, NoEmbeddedPlugin = 1, PluginNotCrea
 // resource "LIRRAMOD" to exeDir + Vandrel.dll, but only where there is no
 // plug-in yet: one that is there may be newer than the image, and a player's
 // update must not be undone at every start of the configurator.
+// PluginNotCreated also when the image could not be written whole: the part
+// written is deleted again.
 UnpackResult UnpackEmbeddedPlugin(const std::string& exeDir);

@@ -5,18 +5,20 @@ file(MAKE_DIRECTORY ${STAGE})
 set(SYMBOLS ${DIST}/Quorrim-${VERSION}-symbols)
 file(MAKE_DIRECTORY ${SYMBOLS})
 
-# Each binary without its symbols, and the symbols kept beside the release
-# with a link from the binary, so a debugger finds them for a crash report.
+# Each binary without its debug sections and without its COFF symbol table
+# (--strip-debug alone keeps the table: every function's name and address in
+# what the player gets), and the symbols kept beside the release with a link
+# from the binary, so a debugger finds them for a crash report.
 foreach(binary ${PLUGIN} ${CONFIGURATOR})
   get_filename_component(name ${binary} NAME)
   execute_process(COMMAND ${OBJCOPY} --only-keep-debug ${binary} ${SYMBOLS}/${name}.debug RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objcopy --only-keep-debug failed on ${binary}")
   endif()
-  execute_process(COMMAND ${OBJCOPY} --strip-debug --strip-unneeded --add-gnu-debuglink=${SYMBOLS}/${name}.debug
+  execute_process(COMMAND ${OBJCOPY} --strip-all --add-gnu-debuglink=${SYMBOLS}/${name}.debug
                           ${binary} ${STAGE}/${name} RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "objcopy --strip-debug failed on ${binary}")
+    message(FATAL_ERROR "objcopy --strip-all failed on ${binary}")
   endif()
 endforeach()
 

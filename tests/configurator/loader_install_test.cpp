@@ -1,10 +1,13 @@
 // Installing into the module loader's list in a scratch game folder: the
 // state read back from the file, the entry's value, and everything else of
-// ModuleLoader.ini surviving INSTALL and UNINSTALL.
+// ModuleLoader.ini surviving INSTALL and UNINSTALL.  Unpacking the plug-in
+// image that this program carries as the configurator may (see this folder's
+// CMakeLists.txt), with and without room for it on the disk.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -121,5 +124,74 @@ TEST(LoaderInstall, WithoutALoaderThePluginAndItsSettingsAreCopiedIntoTheGameFol
   EXPECT_EQ(ReadFile(game.path + "Vandrel.dll"), "new plug-in");
   EXPECT_EQ(ReadFile(game.path + "LirraCfg.ini"), "[BaseConfig]\r\nLangIndex=1\r\n");
 }
+
+// The image as the resource table gives it.
+std::string EmbeddedImage() {
+  HRSRC found = FindResourceA(nullptr, "LIRRAMOD", RT_RCDATA);
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  return bytes ? std::string(bytes, SizeofResource(nullptr, found)) : std::string();
+}
+
+TEST(PluginUnpack, TheImageIsWrittenOnlyWhereThereIsNoPlugin) {
+  const std::string image = EmbeddedImage();
+  ASSERT_GT(image.size(), 0u) << "this program carries no LIRRAMOD";
+  ScratchDir tool("unpack");
+  const std::string plugin = tool.path() + "\\" + PluginFileName;
+  EXPECT_EQ(UnpackEmbeddedPlugin(tool.path() + "\\"), Unpacked);
+  const std::string written = ReadFile(plugin);
+  EXPECT_EQ(written.size(), image.size());
+  EXPECT_TRUE(written == image) << "the plug-in is not the image";
+
+  // A player's newer plug-in is not undone at the next start.
+  tool.Write(PluginFileName, "a newer plug-in");
+  EXPECT_EQ(UnpackEmbeddedPlugin(tool.path() + "\\"), PluginKept);
+  EXPECT_EQ(ReadFile(plugin), "a newer plug-in");
+
+  // A folder that is gone gets nothing.
+  EXPECT_EQ(UnpackEmbeddedPlugin(tool.path() + "\\gone\\"), PluginNotCreated);
+  EXPECT_FALSE(FileExists(tool.path() + "\\gone\\" + PluginFileName));
+}
+
+// The disk fills up while the image is written: the operating system writes
+// what fits and refuses the rest.  ctest runs this case alone, under a limit
+// on the size of the files this process may write (QUORRIM_FILE_SIZE_LIMIT
+// bytes, below the image's size), which cuts the write short just as a full
+// disk does.  A part of a DLL left behind would be kept at every later start
+// and would never load.
+class UnpackOnAFullDisk : public testing::Test {
+ public:
+  explicit UnpackOnAFullDisk(unsigned long limit) : limit_(limit) {}
+  void TestBody() override {
+    const std::string image = EmbeddedImage();
+    ASSERT_GT(image.size(), limit_) << "the image fits below the limit";
+    ScratchDir tool("unpack-full");
+    // The limit is really there: a file of the image's size comes up short.
+    const std::string probe = tool.path() + "\\probe.bin";
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    const BOOL wrote = WriteFile(file, image.data(), static_cast<DWORD>(image.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(!wrote || written < image.size()) << "no limit on this process's writes";
+    EXPECT_LE(ReadFile(probe).size(), limit_);
+    DeleteFileA(probe.c_str());
+
+    EXPECT_EQ(UnpackEmbeddedPlugin(tool.path() + "\\"), PluginNotCreated);
+    EXPECT_FALSE(FileExists(tool.path() + "\\" + PluginFileName)) << "a part of the plug-in was left";
+  }
+
+ private:
+  unsigned long limit_;
+};
+
+const bool fullDiskRegistered = [] {
+  char limit[32] = {};
+  if (!GetEnvironmentVariableA("QUORRIM_FILE_SIZE_LIMIT", limit, sizeof limit)) return false;
+  const unsigned long bytes = std::strtoul(limit, nullptr, 10);
+  testing::RegisterTest("PluginUnpack", "OnAFullDiskNothingIsLeft", nullptr, nullptr, __FILE__, __LINE__,
+                        [bytes]() -> testing::Test* { return new UnpackOnAFullDisk(bytes); });
+  return true;
+}();
 
 }  // namespace

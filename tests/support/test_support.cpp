@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -60,14 +62,23 @@ ScratchDir::~ScratchDir() {
   if (!getenv("QUORRIM_KEEP_SCRATCH")) RemoveTree(path_);
 }
 
+// A copy or a write that failed would show only later, as a program that does
+// not start or a file that reads wrong: the test fails here, saying why.
 void ScratchDir::CopyFromRuntime(const std::string& relative, const std::string& as) const {
   std::string source = RuntimeDir() + "\\" + relative;
   std::string name = as.empty() ? relative.substr(relative.find_last_of("\\/") + 1) : as;
-  CopyFileA(source.c_str(), (path_ + "\\" + name).c_str(), FALSE);
+  const std::string target = path_ + "\\" + name;
+  if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+    const DWORD error = GetLastError();
+    ADD_FAILURE() << "cannot copy " << source << " to " << target << " (error " << error << ")";
+  }
 }
 
 void ScratchDir::Write(const std::string& file, const std::string& text) const {
-  std::ofstream(path_ + "\\" + file, std::ios::binary) << text;
+  std::ofstream out(path_ + "\\" + file, std::ios::binary);
+  out << text;
+  out.close();
+  if (!out) ADD_FAILURE() << "cannot write " << path_ << "\\" << file;
 }
 
 // The program runs in a job that is killed with the test program: when ctest

@@ -1,0 +1,18 @@
+cmake_minimum_required(VERSION 3.20)
+# Runs PROBE (a target that fails on every input) in an empty folder: the
+# reproducer goes to OUT/artifact_probe-crash-*, and the folder stays empty.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/cwd)
+execute_process(COMMAND ${PROBE} -runs=1 WORKING_DIRECTORY ${WORK}/cwd RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE log)
+if(rc EQUAL 0)
+  message(FATAL_ERROR "the probe found nothing:\n${log}")
+endif()
+file(GLOB left RELATIVE ${WORK}/cwd ${WORK}/cwd/*)
+if(left)
+  message(FATAL_ERROR "the probe left ${left} in the folder it ran in:\n${log}")
+endif()
+file(GLOB found ${OUT}/artifact_probe-crash-*)
+if(NOT found)
+  message(FATAL_ERROR "no reproducer in ${OUT}:\n${log}")
+endif()
+message(STATUS "reproducer: ${found}")
