@@ -6,7 +6,7 @@
 #include "plugin/game/game_layout.h"
 #include "plugin/game/game_state.h"
 #include "plugin/speech/speak_loop.h"
-#include "plugin/speech/voice_file.h"
+#include "plugin/speech/speaker_buffer_table.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "plugin/game/game_state.h"
 #include "plugin/game/menu_pause.h"
 #include "plugin/game/voice_pitch_gate.h"
-#include "plugin/speech/voice_file.h"
+#include "plugin/speech/speaker_buffer_table.h"
 
 #define STUB extern "C" __attribute__((naked, used)) void
 // Needs the operands [base] (&GameBase) and [target] (the offset).

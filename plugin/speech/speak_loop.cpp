@@ -9,6 +9,7 @@
 #include "plugin/game/game_state.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
+#include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_file.h"
 
 VoiceChannel* volatile pendingChannel = nullptr;

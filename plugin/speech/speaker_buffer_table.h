@@ -36,3 +36,6 @@ uint32_t RemoveSpeakerBuffer(ObjectRef* speaker);
 uint32_t EnterSpeakerBuffer(ObjectRef* speaker, IDirectSoundBuffer* buffer);
 // True while the buffer is playing.
 bool BufferPlaying(IDirectSoundBuffer* buffer);
+
+// Stops every live buffer in the table.  Any thread.
+void StopAllSpeech();

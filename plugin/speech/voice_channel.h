@@ -29,6 +29,19 @@ extern VoiceChannel VoiceDoc;
 // In the order in which attach clears them and the exit paths release them.
 inline VoiceChannel* const AllChannels[] = {&VoiceDoc, &VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg};
 
+// Stores the filtered text (SpeechTextFilter) in a fresh, zero-filled block
+// of (length + 8) bytes on the process heap and frees the channel's previous
+// text.  When the block cannot be had, the previous text stays and the
+// result is false.
+bool SetChannelText(VoiceChannel* channel, const char* text);
+
+// Writes the channel's voice-file name into `name` (VoiceFileNameSize bytes).
+void MakeVoiceFileName(const VoiceChannel* channel, char* name);
+
+// The channel a voice-file path names (VoiceFileAddress), or null when the
+// name is not ours or its address is not one of the four channels.
+VoiceChannel* ChannelFromVoiceFileName(const char* path);
+
 // The channel at this address, or null when it is not one of the four: an
 // address that came from outside (a message, a file name) is used only then.
 inline VoiceChannel* KnownChannel(uintptr_t address) {

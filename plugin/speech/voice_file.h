@@ -17,5 +17,3 @@ uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch);
 // game's sound manager (this in ECX).  Returns the game's sound record or 0.
 void* __fastcall ProcessVoiceFile(void* soundManager, void* edx, const char* path, uint32_t second);
 
-// Stops every live buffer in SpeakerBufferTable.  Any thread.
-void StopAllSpeech();

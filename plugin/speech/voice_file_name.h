@@ -3,22 +3,17 @@
 #pragma once
 #include <cstdint>
 
-struct VoiceChannel;
-
 inline constexpr char VoiceFileTag[] = "VTTS";
 inline constexpr uint32_t VoiceFileNameSize = 16;
 
-// Writes the channel's voice-file name into `name` (VoiceFileNameSize bytes).
-void MakeVoiceFileName(const VoiceChannel* channel, char* name);
+// Writes the voice-file name of the channel at `address` into `name`
+// (VoiceFileNameSize bytes).
 void FormatVoiceFileName(uint32_t address, char* name);
 
-// The channel a path names: the part after the last backslash must begin
-// with the tag (letter case counts), and the last eight digits of the
-// hexadecimal run behind it must be the address of one of the four channels.
-// Anything else is not ours and gives null.
-VoiceChannel* ChannelFromVoiceFileName(const char* path);
-// The address part of that rule: false when the name does not begin with the
-// tag; otherwise the last eight digits of the run (0 for none).
+// The address a path names: false when the part after the last backslash
+// does not begin with the tag (letter case counts); otherwise the last eight
+// digits of the hexadecimal run behind it (0 for none).  Whether that is one
+// of the four channels is ChannelFromVoiceFileName's to say.
 bool VoiceFileAddress(const char* path, uint32_t* address);
 
 // The game's voice volume raised by the dialogue zoom: (savedFov - targetFov)
