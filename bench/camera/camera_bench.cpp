@@ -72,9 +72,9 @@ void KeepZoomAndTurnRunning() {
   Put(partner, 0x3C, 40.0f);
   Put(partner, 0x40, 150.0f);
   AimCameraAtPartner(reinterpret_cast<ActorMobile*>(game_double::Objects().partnerMobile));
-  smoothZoomActive = 1;
-  zoomFov = INT_MAX / 2;
-  targetFov = 1;
+  Dialogue.smoothZoomActive = 1;
+  Dialogue.zoomFov = INT_MAX / 2;
+  Dialogue.targetFov = 1;
 }
 
 }  // namespace
@@ -83,7 +83,6 @@ int main(int argc, char** argv) {
   const int frames = argc > 1 ? atoi(argv[1]) : 200000;
   game_double::BuildGameImage();
   GameBase = game_double::Base();
-  GameMasterHolder = GameBase + 0x3C67DC;
   Settings = PluginDefaults();
   uint8_t* master = game_double::Objects().gameMaster;
   uint8_t* partner = game_double::Objects().partnerRef;
@@ -110,15 +109,15 @@ int main(int argc, char** argv) {
   game_double::OpenMenu(0xFF1A);
   game_double::StartDialogue(game_double::Objects().partnerMobile);
   for (int i = 0; i < 60; ++i) game_double::RunFrame();  // zoom and turn done
-  const bool settled = !smoothZoomActive && !turnActive;
+  const bool settled = !Dialogue.smoothZoomActive && !Dialogue.turnActive;
 
   const double placeGame = Unhooked([&] { return PerCallNs(frames, FreezePlace); });
   const double placeIdle = PerCallNs(frames, FreezePlace);
   KeepZoomAndTurnRunning();
   const double placeBusy = PerCallNs(frames, FreezePlace);
-  const bool stillBusy = smoothZoomActive && turnActive && turnDeltaX && turnDeltaY;
-  smoothZoomActive = 0;
-  turnActive = 0;
+  const bool stillBusy = Dialogue.smoothZoomActive && Dialogue.turnActive && Dialogue.turnDeltaX && Dialogue.turnDeltaY;
+  Dialogue.smoothZoomActive = 0;
+  Dialogue.turnActive = 0;
   const double frameHooked = PerCallNs(frames / 10, [] { game_double::RunFrame(); });
 
   printf("frames measured:                          %d (whole frames: %d)\n", frames, frames / 10);

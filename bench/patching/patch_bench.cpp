@@ -53,7 +53,6 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? atoi(argv[1]) : 200000;
   game_double::BuildGameImage();
   GameBase = game_double::Base();
-  GameMasterHolder = GameBase + 0x3C67DC;
   Settings = PluginDefaults();
   Settings.VoiceFxByRace = 1;
 
@@ -77,8 +76,8 @@ int main(int argc, char** argv) {
   in.eflags = 0x202;
   in.eax = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(game_double::Objects().gameMaster));
   in.esi = in.ecx = in.eax;
-  freezeExtras = 1;
-  menuPhaseOpen = 0;  // the gate lets the call through
+  MenuPhase.Reset();
+  MenuPhase.open = 0;  // the gate lets the call through
 
   struct Case {
     const char* name;

@@ -111,7 +111,6 @@ int main(int argc, char** argv) {
   const int pages = argc > 1 ? std::atoi(argv[1]) : 500;
   game_double::BuildGameImage();
   GameBase = game_double::Base();
-  GameMasterHolder = GameBase + 0x3C67DC;
   Settings = PluginDefaults();
   CapturedText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, 1024));
   CapturedText[0] = 0;

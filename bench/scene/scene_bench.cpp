@@ -145,7 +145,7 @@ void BenchLatency(int lines) {
   double total = 0, worst = 0, first = 0;
   for (int i = 0; i < lines; ++i) {
     const uint32_t before = game_double::SayCount();
-    CurrentSpeaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
+    Dialogue.CurrentSpeaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
     const double start = Now();
     DialogueText(Line);
     DialogueText(Line);
@@ -184,7 +184,6 @@ int main(int argc, char** argv) {
 
   game_double::BuildGameImage();
   GameBase = game_double::Base();
-  GameMasterHolder = GameBase + 0x3C67DC;
   Settings = PluginDefaults();
   Settings.VoiceFxByRace = 1;
   Settings.VPBaseFemale = 2000;

@@ -13,7 +13,6 @@
 HINSTANCE PluginInstance;
 HANDLE PluginHeap;
 uintptr_t GameBase;
-uintptr_t GameMasterHolder;
 char PluginDir[256];
 char LogFilePath[256];
 char* CapturedText;
@@ -23,7 +22,6 @@ bool Started;  // attach went through (loader mode or a running worker)
 
 namespace {
 
-constexpr uintptr_t GameMasterHolderOffset = 0x3C67DC;
 constexpr DWORD VersionMessageStyle = MB_ICONHAND | MB_SYSTEMMODAL;  // 0x1010
 
 const char VersionMessageEnglish[] =
@@ -106,11 +104,7 @@ const char* VersionMessageText(int langIndex) {
   return langIndex != 0 ? VersionMessageEnglish : VersionMessageRussian;
 }
 
-BOOL AttachPlugin(HINSTANCE instance) {
-  // The loader may call the exported entry again with attach: the plug-in
-  // already runs (or runs in loader mode), and starting again would clear
-  // the channels under the worker and find its own hooks "differing".
-  if (Started) return TRUE;
+void SetUpProcessState(HINSTANCE instance) {
   PluginInstance = instance;
   PluginHeap = GetProcessHeap();
   GameBase = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
@@ -119,7 +113,6 @@ BOOL AttachPlugin(HINSTANCE instance) {
   if (HMODULE host = GetModuleHandleA("MLDRLib.dll"))
     hostLogPath = reinterpret_cast<void*>(GetProcAddress(host, "WriteLogFile"));
 
-  GameMasterHolder = GameBase + GameMasterHolderOffset;
   CapturedText = static_cast<char*>(HeapAlloc(PluginHeap, 0, 1024));
   if (CapturedText) CapturedText[0] = 0;
 
@@ -143,6 +136,26 @@ BOOL AttachPlugin(HINSTANCE instance) {
   lstrcpynA(PluginDir, modulePath, sizeof PluginDir);
 
   ReadSettings(settings_file::FileName);
+}
+
+bool StartWorker() {
+  if (!TakeWorkerReference()) return false;
+  WorkerThread = CreateThread(nullptr, 0, WorkerThreadProc, nullptr, CREATE_SUSPENDED, &WorkerThreadId);
+  if (WorkerThread == nullptr) {
+    FreeLibrary(PluginInstance);
+    return false;
+  }
+  LOG_LINE("DLLMAIN::Worker thread are created successfully.");
+  ResumeThread(WorkerThread);
+  return true;
+}
+
+BOOL AttachPlugin(HINSTANCE instance) {
+  // The loader may call the exported entry again with attach: the plug-in
+  // already runs (or runs in loader mode), and starting again would clear
+  // the channels under the worker and find its own hooks "differing".
+  if (Started) return TRUE;
+  SetUpProcessState(instance);
   LOG_LINE("DLLMAIN::Main EXE module loaded at %08X.", static_cast<unsigned>(GameBase));
 
   if (GetProcAddress(GetModuleHandleA(nullptr), "IsModuleLoader")) {  // the loader's own program
@@ -152,15 +165,7 @@ BOOL AttachPlugin(HINSTANCE instance) {
 
   LOG_LINE("Starting %s...", ProductName);
   if (InstallHooks() != 0) return RefuseToStart();
-
-  if (!TakeWorkerReference()) return FailedWorkerStart();
-  WorkerThread = CreateThread(nullptr, 0, WorkerThreadProc, nullptr, CREATE_SUSPENDED, &WorkerThreadId);
-  if (WorkerThread == nullptr) {
-    FreeLibrary(PluginInstance);
-    return FailedWorkerStart();
-  }
-  LOG_LINE("DLLMAIN::Worker thread are created successfully.");
-  ResumeThread(WorkerThread);
+  if (!StartWorker()) return FailedWorkerStart();
   Started = true;
   return TRUE;
 }

@@ -8,7 +8,6 @@
 extern HINSTANCE PluginInstance;
 extern HANDLE PluginHeap;          // GetProcessHeap(): every block of the plug-in
 extern uintptr_t GameBase;         // base of the game's main module
-extern uintptr_t GameMasterHolder; // GameBase + 0x3C67DC
 extern char PluginDir[256];        // the library's folder, trailing backslash kept
 extern char LogFilePath[256];      // the host's log; logging is on when [0] != 0
 extern char* CapturedText;         // document, book and journal text being collected

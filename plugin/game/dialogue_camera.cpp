@@ -84,8 +84,8 @@ void BeginDialogueCamera(ActorMobile* partner) {
   if (partner->ref != GetPlayerRef()) {
     partner->partnerWord36C = 4;
     partner->partnerByteDC = 0;
-    DialoguePartner = partner;
-    CurrentSpeaker = partner->ref;
+    Dialogue.partner = partner;
+    Dialogue.CurrentSpeaker = partner->ref;
   }
   if (Settings.DlgEnableZoom != 0) {
     ZoomToPartner(partner);
@@ -109,23 +109,23 @@ void ZoomToPartner(ActorMobile* partner) {
   // first: the player's own field of view is the one saved then, and the one
   // the exit must give back.
   const int32_t current = GetCameraFov();
-  if (savedFov < 0) savedFov = current;
-  const int32_t target = ZoomTargetFov(distance, Settings.ZoomDistNPC, savedFov);
-  if (savedFov < 0 || target < 0) return;
-  targetFov = target;
-  zoomFov = current >= 0 ? current : savedFov;
+  if (Dialogue.savedFov < 0) Dialogue.savedFov = current;
+  const int32_t target = ZoomTargetFov(distance, Settings.ZoomDistNPC, Dialogue.savedFov);
+  if (Dialogue.savedFov < 0 || target < 0) return;
+  Dialogue.targetFov = target;
+  Dialogue.zoomFov = current >= 0 ? current : Dialogue.savedFov;
   if (Settings.SmoothZooming == 0)
     SetCameraFov(target);
   else
-    smoothZoomActive = 1;
+    Dialogue.smoothZoomActive = 1;
 }
 
 void SmoothZoomStep() {
-  if (zoomFov > targetFov) {
-    zoomFov = zoomFov - 1;
-    SetCameraFov(zoomFov);
+  if (Dialogue.zoomFov > Dialogue.targetFov) {
+    Dialogue.zoomFov = Dialogue.zoomFov - 1;
+    SetCameraFov(Dialogue.zoomFov);
   } else {
-    smoothZoomActive = 0;
+    Dialogue.smoothZoomActive = 0;
   }
 }
 
@@ -164,21 +164,21 @@ void AimCameraAtPartner(ActorMobile* partner) {
   targetYaw = h != 0.0f ? SinCos{dx / h, dy / h} : SinCos{0.0f, 0.0f};
   const float l = std::sqrt(dx * dx + dy * dy + dz * dz);
   targetPitch = AngleFromCosine(l != 0.0f ? dz / l : 0.0f);
-  turnDeltaX = 0;
-  turnDeltaY = 0;
-  turnActive = 1;
+  Dialogue.turnDeltaX = 0;
+  Dialogue.turnDeltaY = 0;
+  Dialogue.turnActive = 1;
 }
 
 void CameraTurnStep() {
   const GameCamera* camera = GetGameCamera();
   if (!camera) {  // nothing to turn: the game's mouse look goes back to the player
-    turnDeltaX = 0;
-    turnDeltaY = 0;
+    Dialogue.turnDeltaX = 0;
+    Dialogue.turnDeltaY = 0;
   }
   if (camera && yawPending) {
     if (aimNode) {
       DirectionTo(aimNode->x - camera->x, aimNode->y - camera->y);
-    } else if (ObjectRef* speaker = CurrentSpeaker) {
+    } else if (ObjectRef* speaker = Dialogue.CurrentSpeaker) {
       DirectionTo(speaker->x - camera->x, speaker->y - camera->y);
     }
     const int32_t a = NearestAngle(camera->forwardX, camera->forwardY);
@@ -186,9 +186,9 @@ void CameraTurnStep() {
     const AngleGap gap = AngleDifference(a, b);
     if (a >= 0 && b >= 0 && a != b && gap.diff < 2 * lastYawDifference) {
       lastYawDifference = gap.diff;
-      turnDeltaX = HorizontalTurnDelta(gap);
+      Dialogue.turnDeltaX = HorizontalTurnDelta(gap);
     } else {
-      turnDeltaX = 0;
+      Dialogue.turnDeltaX = 0;
       yawPending = false;
     }
   }
@@ -198,14 +198,14 @@ void CameraTurnStep() {
     const AngleGap gap = AngleDifference(a, b);
     if (a >= 0 && b >= 0 && a != b && gap.diff < 2 * lastPitchDifference) {
       lastPitchDifference = gap.diff;
-      turnDeltaY = VerticalTurnDelta(gap, *reinterpret_cast<const uint8_t*>(GameBase + game_offsets::LookInversion) != 0);
+      Dialogue.turnDeltaY = VerticalTurnDelta(gap, *reinterpret_cast<const uint8_t*>(GameBase + game_offsets::LookInversion) != 0);
     } else {
-      turnDeltaY = 0;
+      Dialogue.turnDeltaY = 0;
       pitchPending = false;
     }
   }
-  if (turnDeltaX == 0 && turnDeltaY == 0) {
-    turnActive = 0;
+  if (Dialogue.turnDeltaX == 0 && Dialogue.turnDeltaY == 0) {
+    Dialogue.turnActive = 0;
     ResetCameraTurn();
   }
 }

@@ -73,6 +73,6 @@ void SpeakCapturedText() {
       LOG_LINE("MORROWIND::Player is Male");
     }
   }
-  CurrentSpeaker = player;
+  Dialogue.CurrentSpeaker = player;
   PostSpeakRequest(channel, player, CapturedText, KeepVoicePitch, SpeechKind::Document);
 }

@@ -21,31 +21,28 @@ using PageCallback = uint32_t(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, 
 // part of it, and no line is handed to the voice twice.
 uint32_t pageDepth = 0;
 
-// The journal text spoken last, on the process heap (null: none).  The
-// checksum alone takes two pages with the same words in another order for
-// one, so a page counts as heard only when its text is this one.
-char* lastJournalText = nullptr;
-uint32_t lastJournalLength = 0;
-
+// Journal.lastText keeps the journal text spoken last: the checksum alone
+// takes two pages with the same words in another order for one, so a page
+// counts as heard only when its text is this one.
 void ForgetJournalText() {
-  if (lastJournalText) HeapFree(GetProcessHeap(), 0, lastJournalText);
-  lastJournalText = nullptr;
-  lastJournalLength = 0;
+  if (Journal.lastText) HeapFree(GetProcessHeap(), 0, Journal.lastText);
+  Journal.lastText = nullptr;
+  Journal.lastLength = 0;
 }
 
 // Without memory for the copy the page is simply not known as heard: it is
 // read again next time rather than another page being kept silent.
 void RememberJournalText(const char* text, uint32_t length) {
   ForgetJournalText();
-  lastJournalText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, length + 1));
-  if (!lastJournalText) return;
-  std::memcpy(lastJournalText, text, length + 1);
-  lastJournalLength = length;
+  Journal.lastText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, length + 1));
+  if (!Journal.lastText) return;
+  std::memcpy(Journal.lastText, text, length + 1);
+  Journal.lastLength = length;
 }
 
 bool HeardLast(const char* text, uint32_t length, uint32_t checksum) {
-  return checksum == lastJournalChecksum && lastJournalText && length == lastJournalLength &&
-         std::memcmp(text, lastJournalText, length) == 0;
+  return checksum == Journal.lastChecksum && Journal.lastText && length == Journal.lastLength &&
+         std::memcmp(text, Journal.lastText, length) == 0;
 }
 
 bool PageOpen() { return pageDepth > 0; }
@@ -113,12 +110,12 @@ uint32_t __cdecl CaptureJournalPage(uint32_t a1, uint32_t a2, uint32_t a3, uint3
     const uint32_t length = static_cast<uint32_t>(lstrlenA(CapturedText));
     const uint32_t checksum = TextChecksum(CapturedText, length);
     if (!HeardLast(CapturedText, length, checksum)) {
-      lastJournalChecksum = checksum;
+      Journal.lastChecksum = checksum;
       RememberJournalText(CapturedText, length);
       SpeakCapturedText();
     }
   } else if (Settings.AlwReadOpenJnl) {
-    lastJournalChecksum = 0;
+    Journal.lastChecksum = 0;
     ForgetJournalText();
   }
   ClearCapturedText();

@@ -1,21 +1,21 @@
 #include "plugin/game/game_state.h"
 
-ObjectRef* volatile CurrentSpeaker = nullptr;
-ActorMobile* volatile DialoguePartner = nullptr;
-volatile uint32_t speechActive = 0;
+#include <windows.h>
 
-// Until the game leaves menu mode for the first time (it starts in its main
-// menu), every menu behaves as the game itself decides.
-volatile uint32_t menuPhaseOpen = 1;
-volatile uint32_t freezeExtras = 1;
-volatile uint16_t lastMenuId = 0;
+#include "plugin/game/dialogue_camera.h"
 
-volatile uint32_t turnActive = 0;
-volatile int32_t turnDeltaX = 0;
-volatile int32_t turnDeltaY = 0;
-volatile uint32_t smoothZoomActive = 0;
-volatile int32_t savedFov = -1;
-volatile int32_t targetFov = -1;
-volatile int32_t zoomFov = -1;
+DialogueState Dialogue;
+MenuPhaseState MenuPhase;
+JournalState Journal;
 
-volatile uint32_t lastJournalChecksum = 0;
+void DialogueState::Reset() {
+  *this = DialogueState{};
+  ResetCameraTurn();
+}
+
+void MenuPhaseState::Reset() { *this = MenuPhaseState{}; }
+
+void JournalState::Reset() {
+  if (lastText) HeapFree(GetProcessHeap(), 0, lastText);
+  *this = JournalState{};
+}

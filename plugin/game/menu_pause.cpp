@@ -10,15 +10,6 @@
 
 namespace {
 
-// Game thread only.
-uint8_t freezeWorld = 1;
-uint32_t savedViewMode = 0;
-bool viewModeSaved = false;  // a phase was evaluated: savedViewMode is the player's
-bool controlsHeld = false;
-uint32_t mouseLookWasEnabled = 0;
-uint32_t controlsWereEnabled = 0;
-uint32_t aiLastRequested = 0;
-
 struct MenuEntry {
   uint16_t id;
   MenuKind kind;
@@ -51,15 +42,15 @@ void LetWorldRun(MenuKind kind) {
     if (FlagHolder* holder = DialogueFlagHolder()) holder->flags &= static_cast<uint8_t>(~DialogueFlagBits);
   }
   HoldPlayerControls();
-  freezeWorld = 0;
-  freezeExtras = 0;
+  MenuPhase.freezeWorld = 0;
+  MenuPhase.freezeExtras = 0;
 }
 
 void EvaluateMenuPhase() {
-  menuPhaseOpen = 1;
-  freezeWorld = 1;
-  savedViewMode = GetViewState();
-  viewModeSaved = true;
+  MenuPhase.open = 1;
+  MenuPhase.freezeWorld = 1;
+  MenuPhase.savedViewMode = GetViewState();
+  MenuPhase.viewModeSaved = true;
   MenuController* menus = Menus();
   MenuKind checks[3];
   const uint16_t id = menus ? menus->menuId : 0;
@@ -85,28 +76,28 @@ uint32_t MenuChecks(uint16_t menuId, MenuKind checks[3]) {
 }
 
 uint8_t MenuFreezeCheck() {
-  if (smoothZoomActive) SmoothZoomStep();
-  if (turnActive) CameraTurnStep();
-  if (menuPhaseOpen) return lastMenuId == AlwaysFrozenMenuId ? 1 : freezeWorld;
+  if (Dialogue.smoothZoomActive) SmoothZoomStep();
+  if (Dialogue.turnActive) CameraTurnStep();
+  if (MenuPhase.open) return MenuPhase.lastMenuId == AlwaysFrozenMenuId ? 1 : MenuPhase.freezeWorld;
   EvaluateMenuPhase();
-  return freezeWorld;
+  return MenuPhase.freezeWorld;
 }
 
 void HoldPlayerControls() {
-  if (controlsHeld) return;
+  if (MenuPhase.controlsHeld) return;
   // Without a player there is nothing to give back later: not held then, so
   // a player who appears before the release keeps the controls he has.
   if (!GetPlayerMobile()) return;
-  mouseLookWasEnabled = SetMouseLookDisabled(true);
-  controlsWereEnabled = SetControlsDisabled(true);
-  controlsHeld = true;
+  MenuPhase.mouseLookWasEnabled = SetMouseLookDisabled(true);
+  MenuPhase.controlsWereEnabled = SetControlsDisabled(true);
+  MenuPhase.controlsHeld = true;
 }
 
 void ReleasePlayerControls() {
-  if (!controlsHeld) return;
-  SetMouseLookDisabled(mouseLookWasEnabled == 0);
-  SetControlsDisabled(controlsWereEnabled == 0);
-  controlsHeld = false;
+  if (!MenuPhase.controlsHeld) return;
+  SetMouseLookDisabled(MenuPhase.mouseLookWasEnabled == 0);
+  SetControlsDisabled(MenuPhase.controlsWereEnabled == 0);
+  MenuPhase.controlsHeld = false;
 }
 
 uint32_t SetGameAi(uint32_t on) {
@@ -114,8 +105,8 @@ uint32_t SetGameAi(uint32_t on) {
   if (!menus) return 0;
   const uint32_t flags = menus->flags;
   const uint32_t wasOn = (flags & MenuFlagAiOff) == 0 ? 1 : 0;
-  if (wasOn == aiLastRequested) menus->flags = on ? flags & ~MenuFlagAiOff : flags | MenuFlagAiOff;
-  aiLastRequested = on ? 1 : 0;
+  if (wasOn == MenuPhase.aiLastRequested) menus->flags = on ? flags & ~MenuFlagAiOff : flags | MenuFlagAiOff;
+  MenuPhase.aiLastRequested = on ? 1 : 0;
   return wasOn;
 }
 
@@ -123,26 +114,17 @@ void ExitMenuMode() {
   // The game may free the dialogue's actors once its menu is gone: no line
   // still waiting for the speak key or for the worker may name one of them.
   DiscardWaitingSpeech();
-  if (!menuPhaseOpen) return;
+  if (!MenuPhase.open) return;
   if (Settings.StopSpkOnClose != 0) StopAllSpeech();
-  if (savedFov >= 0) SetCameraFov(savedFov);
+  if (Dialogue.savedFov >= 0) SetCameraFov(Dialogue.savedFov);
   // The game's own start menu was never evaluated: its view is the player's.
-  if (viewModeSaved) RequestViewMode(savedViewMode);
+  if (MenuPhase.viewModeSaved) RequestViewMode(MenuPhase.savedViewMode);
   ReleasePlayerControls();
   if (FlagHolder* holder = DialogueFlagHolder()) holder->flags |= DialogueFlagBits;
   SetGameAi(1);
-  freezeExtras = 1;
-  menuPhaseOpen = 0;
-  speechActive = 0;
-  smoothZoomActive = 0;
-  turnActive = 0;
-  CurrentSpeaker = nullptr;
-  DialoguePartner = nullptr;
-  turnDeltaX = 0;
-  turnDeltaY = 0;
-  zoomFov = -1;
-  targetFov = -1;
-  savedFov = -1;
-  viewModeSaved = false;
-  ResetCameraTurn();
+  MenuPhase.freezeExtras = 1;
+  MenuPhase.open = 0;
+  MenuPhase.viewModeSaved = false;
+  SpeakLoop.speechActive = 0;
+  Dialogue.Reset();
 }

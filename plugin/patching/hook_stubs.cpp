@@ -25,8 +25,8 @@
 // Needs the operands [base] (&GameBase) and [target] (the offset).
 #define JUMP_TO_TARGET "pushl %c[base]\n\taddl %[target], (%%esp)\n\tret\n\t"
 
-// A call gated by the menu phase: while menuPhaseOpen is set the call is
-// skipped and eax = menuPhaseOpen; otherwise the routine at `routine` runs with
+// A call gated by the menu phase: while MenuPhase.open is set the call is
+// skipped and eax = MenuPhase.open; otherwise the routine at `routine` runs with
 // every register as the game left it.
 #define MENU_PHASE_GATE(routine)                                                   \
   asm("pushl %%eax\n\t"                                                           \
@@ -36,7 +36,7 @@
       "addl $4, %%esp\n\t"                                                        \
       "ret\n"                                                                      \
       "1:\n\t"                                                                    \
-      "popl %%eax\n\t" JUMP_TO_TARGET::[flag] "i"(&menuPhaseOpen), [base] "i"(&GameBase), \
+      "popl %%eax\n\t" JUMP_TO_TARGET::[flag] "i"(&MenuPhase.open), [base] "i"(&GameBase), \
       [target] "i"(routine))
 
 // A byte load made into a filter: `out` (a 32-bit register) = bit 0 of the
@@ -54,13 +54,13 @@
 
 
 // 1: replaces `mov al, [ebp+0x5B2]` (mouse look disabled).  al = that byte XOR
-// turnActive's low byte, eax's upper bytes those of turnActive: while the
+// Dialogue.turnActive's low byte, eax's upper bytes those of Dialogue.turnActive: while the
 // plug-in turns the camera the game treats mouse look as flipped.  The game
 // tests al next; flags are not read.
 STUB StubMouseLookCheck() {
   asm("movl %c[turn], %%eax\n\t"
       "xorb 0x5B2(%%ebp), %%al\n\t"
-      "ret" ::[turn] "i"(&turnActive));
+      "ret" ::[turn] "i"(&Dialogue.turnActive));
 }
 
 // 2: replaces `test al, al; mov [esp+0x20], ebx`.  While a turn runs, the
@@ -72,7 +72,7 @@ STUB StubVerticalDelta() {
       "1:\n\t"
       "movl %%ebx, 0x24(%%esp)\n\t"
       "testb %%al, %%al\n\t"
-      "ret" ::[turn] "i"(&turnActive), [dy] "i"(&turnDeltaY));
+      "ret" ::[turn] "i"(&Dialogue.turnActive), [dy] "i"(&Dialogue.turnDeltaY));
 }
 
 // 3: replaces `mov [esp+0x1C], ecx; mov ecx, [eax+0x4C]`.  The horizontal
@@ -86,11 +86,11 @@ STUB StubHorizontalDelta() {
       "movl %%ecx, 0x24(%%esp)\n\t"  // the game's [esp+0x1C] under our return address and flags
       "movl 0x4C(%%eax), %%ecx\n\t"
       "popfl\n\t"
-      "ret" ::[turn] "i"(&turnActive), [dx] "i"(&turnDeltaX));
+      "ret" ::[turn] "i"(&Dialogue.turnActive), [dx] "i"(&Dialogue.turnDeltaX));
 }
 
 // 4: replaces `call +0x16A620` (the GoToJail check).  In the menu phase the
-// check is skipped and eax = menuPhaseOpen; otherwise the routine runs.
+// check is skipped and eax = MenuPhase.open; otherwise the routine runs.
 STUB StubGoToJailGate() { MENU_PHASE_GATE(game_offsets::GoToJailCheck); }
 
 // 5: replaces `mov dx, [GameBase+0x3D3442]` (dialogue begins with the actor
@@ -115,7 +115,7 @@ STUB StubDialogueBegin() {
 STUB StubViewModeChange() {
   asm("cmpl $0, %c[flag]\n\t"
       "jne 1f\n\t" JUMP_TO_TARGET "1:\n\t"
-      "jmp %c[keep]" ::[flag] "i"(&menuPhaseOpen),
+      "jmp %c[keep]" ::[flag] "i"(&MenuPhase.open),
       [base] "i"(&GameBase), [target] "i"(game_offsets::ViewModeChange), [keep] "i"(&ChangeViewModeKeepingFov));
 }
 
@@ -133,7 +133,7 @@ STUB StubAiStateCheck() {
       "ret\n"
       "2:\n\t"
       "testb $8, 0x24(%%ecx)\n\t"
-      "ret" ::[partner] "i"(&DialoguePartner));
+      "ret" ::[partner] "i"(&Dialogue.partner));
 }
 
 // 8: replaces `fnstsw ax; test ah, 0x41` before the game's je.  The partner
@@ -144,7 +144,7 @@ STUB StubAnimationGroup() {
       "fnstsw %%ax\n\t"
       "testb $0x41, %%ah\n"
       "1:\n\t"
-      "ret" ::[partner] "i"(&DialoguePartner));
+      "ret" ::[partner] "i"(&Dialogue.partner));
 }
 
 // 9: replaces `call +0x6F910` (head tracking: tracking ref, looked-at ref).
@@ -163,7 +163,7 @@ STUB StubHeadTracking() {
       "movl %%eax, 0x28(%%esp)\n"  // the second argument, above pushad and our return address
       "2:\n\t"
       "popal\n"
-      "1:\n\t" JUMP_TO_TARGET::[speaker] "i"(&CurrentSpeaker),
+      "1:\n\t" JUMP_TO_TARGET::[speaker] "i"(&Dialogue.CurrentSpeaker),
       [player] "i"(&GetPlayerRef), [base] "i"(&GameBase), [target] "i"(game_offsets::HeadTracking));
 }
 
@@ -251,16 +251,16 @@ STUB StubDocumentOpenClose() {
 STUB StubLastMenuId() {
   asm("movl 0x2E4(%%ecx), %%edx\n\t"
       "movw %%ax, %c[id]\n\t"
-      "ret" ::[id] "i"(&lastMenuId));
+      "ret" ::[id] "i"(&MenuPhase.lastMenuId));
 }
 
 // 22, 24, 25: replace `mov cl, [eax+0xD6]`.  Water, shadows and compass see
-// menu mode only while freezeExtras is set.  At 24 the game's jnz right after
+// menu mode only while MenuPhase.freezeExtras is set.  At 24 the game's jnz right after
 // reads flags from before the move, so the flags are kept.
-STUB StubFreezeExtrasEax() { MENU_BYTE_FILTER("0xD6(%%eax)", "ecx", "jne", &freezeExtras); }
+STUB StubFreezeExtrasEax() { MENU_BYTE_FILTER("0xD6(%%eax)", "ecx", "jne", &MenuPhase.freezeExtras); }
 
 // 23: replaces `mov al, [esi+0xD6]` for active objects; as above.
-STUB StubFreezeExtrasEsi() { MENU_BYTE_FILTER("0xD6(%%esi)", "eax", "jne", &freezeExtras); }
+STUB StubFreezeExtrasEsi() { MENU_BYTE_FILTER("0xD6(%%esi)", "eax", "jne", &MenuPhase.freezeExtras); }
 
 // 26: replaces `mov al, [ecx+0xD6]` in head tracking: with the dialogue menu
 // not pausing, head tracking never sees menu mode.
@@ -268,7 +268,7 @@ STUB StubHeadTrackingInMenu() { MENU_BYTE_FILTER("0xD6(%%ecx)", "eax", "jne", &S
 
 // 27: replaces `mov cl, [eax+0x5B0]` (controls disabled): in the menu phase
 // the inventory can be left although the plug-in holds the controls.
-STUB StubInventoryExit() { MENU_BYTE_FILTER("0x5B0(%%eax)", "ecx", "je", &menuPhaseOpen); }
+STUB StubInventoryExit() { MENU_BYTE_FILTER("0x5B0(%%eax)", "ecx", "je", &MenuPhase.open); }
 
 // 28: replaces `call +0x1CA50` (inventory hints); gated like 4.
 STUB StubInventoryHintGate() { MENU_PHASE_GATE(game_offsets::InventoryHint); }

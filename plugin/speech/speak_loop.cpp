@@ -12,7 +12,7 @@
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_file.h"
 
-VoiceChannel* volatile pendingChannel = nullptr;
+SpeakLoopState SpeakLoop;
 
 namespace {
 
@@ -23,18 +23,6 @@ volatile LONG discardEpoch = 0;
 
 // Wakes the worker with an id it consumes without effect.
 constexpr UINT WM_WAKE = WM_USER + 1;
-
-// The copy of the waiting line's speaker and text (null for a request that
-// came without one), and the discard count it was accepted under; owned by
-// the worker, like pendingChannel.
-SpeakRequest* pendingRequest = nullptr;
-uint32_t pendingEpoch = 0;
-bool pendingAutoSpeak = false;  // the waiting line's own switch
-
-// Whether each chord was down at the previous sample: a chord acts once per
-// press, however many rounds it is held.
-bool speakChordWasDown = false;
-bool silenceChordWasDown = false;
 
 void Forget(SpeakRequest*& request) {
   if (request) HeapFree(GetProcessHeap(), 0, request);
@@ -85,9 +73,9 @@ const VoiceChannel& SwitchesOf(const VoiceChannel* channel, const SpeakRequest* 
 
 // The waiting line is forgotten once its speaker may be gone.
 void DropStaleWaitingLine() {
-  if (pendingChannel && IsStale(pendingEpoch)) {
-    pendingChannel = nullptr;
-    Forget(pendingRequest);
+  if (SpeakLoop.pendingChannel && IsStale(SpeakLoop.pendingEpoch)) {
+    SpeakLoop.pendingChannel = nullptr;
+    Forget(SpeakLoop.pendingRequest);
   }
 }
 
@@ -97,27 +85,27 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
     return;
   }
   LOG_LINE("EVENT::Trying to speak: %s", TextOf(channel, request));
-  pendingChannel = channel;
-  pendingAutoSpeak = SwitchesOf(channel, request).autoSpeak != 0;
-  Forget(pendingRequest);
-  pendingRequest = request;  // a new request always replaces the waiting line
-  pendingEpoch = request ? request->epoch : SpeechEpoch();
-  speechActive = 1;
-  if (!pendingAutoSpeak) return;
+  SpeakLoop.pendingChannel = channel;
+  SpeakLoop.pendingAutoSpeak = SwitchesOf(channel, request).autoSpeak != 0;
+  Forget(SpeakLoop.pendingRequest);
+  SpeakLoop.pendingRequest = request;  // a new request always replaces the waiting line
+  SpeakLoop.pendingEpoch = request ? request->epoch : SpeechEpoch();
+  SpeakLoop.speechActive = 1;
+  if (!SpeakLoop.pendingAutoSpeak) return;
   // Rendering and the zoom take a while: a line whose conversation ended
   // meanwhile is dropped by PlayChannel.
-  if (SpeakRequestText(channel, request) == 0 && CurrentSpeaker && PlayChannel(channel, pendingEpoch) == 0) return;
-  speechActive = 0;
+  if (SpeakRequestText(channel, request) == 0 && Dialogue.CurrentSpeaker && PlayChannel(channel, SpeakLoop.pendingEpoch) == 0) return;
+  SpeakLoop.speechActive = 0;
 }
 
 void SpeakPending() {
   DropStaleWaitingLine();
-  VoiceChannel* channel = pendingChannel;
-  if (!channel || pendingAutoSpeak) return;
-  if (SpeakRequestText(channel, pendingRequest) == 0) {
-    PlayChannel(channel, pendingEpoch);
-    pendingChannel = nullptr;
-    Forget(pendingRequest);
+  VoiceChannel* channel = SpeakLoop.pendingChannel;
+  if (!channel || SpeakLoop.pendingAutoSpeak) return;
+  if (SpeakRequestText(channel, SpeakLoop.pendingRequest) == 0) {
+    PlayChannel(channel, SpeakLoop.pendingEpoch);
+    SpeakLoop.pendingChannel = nullptr;
+    Forget(SpeakLoop.pendingRequest);
   }
 }
 
@@ -136,7 +124,7 @@ bool ChordPressed(uint32_t code, bool& wasDown) {
 // ActiveRoundMs, so that a request is handled within milliseconds and a
 // short press of a chord still falls on a sample.
 bool TakeMessage(MSG& msg) {
-  if (!speechActive) return GetMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT) > 0;
+  if (!SpeakLoop.speechActive) return GetMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT) > 0;
   if (PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_WORKER_QUIT, PM_REMOVE)) return true;
   if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ActiveRoundMs, QS_POSTMESSAGE | QS_SENDMESSAGE) ==
       WAIT_OBJECT_0) {
@@ -149,16 +137,16 @@ bool TakeMessage(MSG& msg) {
 }
 
 void SampleChords() {
-  if (ChordPressed(static_cast<uint32_t>(Settings.SpeakKeyCode), speakChordWasDown)) {
+  if (ChordPressed(static_cast<uint32_t>(Settings.SpeakKeyCode), SpeakLoop.speakChordWasDown)) {
     SpeakPending();
-    speechActive = 1;
+    SpeakLoop.speechActive = 1;
   }
   // An empty silence chord would stop every line within a round of its
   // start: a player who cleared it wants no silence key, not no speech.
   const uint32_t silence = static_cast<uint32_t>(Settings.SilenceKeyCode);
-  if (silence != 0 && ChordPressed(silence, silenceChordWasDown)) {
+  if (silence != 0 && ChordPressed(silence, SpeakLoop.silenceChordWasDown)) {
     StopAllSpeech();
-    speechActive = 0;
+    SpeakLoop.speechActive = 0;
   }
 }
 
@@ -180,6 +168,11 @@ void SetUpVoice(const VoiceSetup& v) {
 }
 
 }  // namespace
+
+void SpeakLoopState::Reset() {
+  Forget(pendingRequest);
+  *this = SpeakLoopState{};
+}
 
 bool KeyChordDown(uint32_t code) {
   for (int i = 0; i < 4; ++i) {
@@ -227,7 +220,7 @@ void RunSpeakLoop() {
   // would otherwise be dropped here with its copy.
   PeekMessageA(&msg, nullptr, 0, 0xFFFFFFFF, PM_NOREMOVE);
   msg = MSG{};
-  speakChordWasDown = silenceChordWasDown = false;
+  SpeakLoop.speakChordWasDown = SpeakLoop.silenceChordWasDown = false;
   for (;;) {
     // The host's exit event asked for the voices: released here, between
     // two rounds, never under a running Speak.  Checked before each wait, so
@@ -249,11 +242,11 @@ void RunSpeakLoop() {
         break;
       }
     }
-    if (speechActive) SampleChords();
+    if (SpeakLoop.speechActive) SampleChords();
     msg = MSG{};
   }
-  Forget(pendingRequest);
-  pendingChannel = nullptr;
+  SpeakLoop.pendingChannel = nullptr;
+  Forget(SpeakLoop.pendingRequest);
   // Requests still queued behind the quit: their copies are ours to free.
   while (PeekMessageA(&msg, nullptr, WM_SPEAK_REQUEST, WM_SPEAK_REQUEST, PM_REMOVE)) {
     if (msg.hwnd || !KnownChannel(msg.wParam)) continue;

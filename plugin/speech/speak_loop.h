@@ -7,9 +7,26 @@
 #include <cstdint>
 
 struct VoiceChannel;
+struct SpeakRequest;
 
-// The channel of the last accepted request; worker only.
-extern VoiceChannel* volatile pendingChannel;
+// The speak loop's own state.  speechActive is also cleared by the game's
+// thread when it leaves menu mode; the rest belongs to the worker.
+struct SpeakLoopState {
+  volatile uint32_t speechActive = 0;  // the worker polls the key chords while set
+  VoiceChannel* volatile pendingChannel = nullptr;  // the channel of the last accepted request
+  // The copy of the waiting line's speaker and text (null for a request that
+  // came without one), the discard count it was accepted under, and its own
+  // AutoSpeak switch.
+  SpeakRequest* pendingRequest = nullptr;
+  uint32_t pendingEpoch = 0;
+  bool pendingAutoSpeak = false;
+  // Whether each chord was down at the previous sample: a chord acts once
+  // per press, however many rounds it is held.
+  bool speakChordWasDown = false;
+  bool silenceChordWasDown = false;
+  void Reset();  // frees the waiting line's copy
+};
+extern SpeakLoopState SpeakLoop;
 
 // Worker: Init, format, configuration and selection of each enabled voice,
 // with the "WRKTHREAD::" lines.

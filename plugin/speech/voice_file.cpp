@@ -47,7 +47,7 @@ uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch) {
   if (!channel) return 1;
   char name[VoiceFileNameSize];
   MakeVoiceFileName(channel, name);
-  while (Settings.SpeakAfterZoom && smoothZoomActive) Sleep(ZoomPollMs);
+  while (Settings.SpeakAfterZoom && Dialogue.smoothZoomActive) Sleep(ZoomPollMs);
   // The conversation may have ended during the wait: its speaker may be
   // gone, and the exit has already stopped what was playing.
   if (epoch != SpeechEpoch()) return 2;
@@ -56,7 +56,7 @@ uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch) {
   SoundManager* manager = GetSoundManager();
   if (!master || !manager) return 0;  // no game world to speak in yet
   const int32_t volume = game::VoiceVolumeQuery()(master->volumeControl, 0, 1.0f, 1, 0);
-  game::SayVoiceFile()(manager, name, channel->speaker, 0, ZoomedVoiceVolume(volume, savedFov, targetFov));
+  game::SayVoiceFile()(manager, name, channel->speaker, 0, ZoomedVoiceVolume(volume, Dialogue.savedFov, Dialogue.targetFov));
   return 0;
 }
 

@@ -63,7 +63,7 @@ class Capture : public ::testing::Test {
     TakePosted();
     // Start every test on a call that speaks.
     if (DialogueParity() == 1) CaptureDialogueText(nullptr, nullptr);
-    CurrentSpeaker = nullptr;
+    Dialogue.CurrentSpeaker = nullptr;
   }
   ~Capture() override {
     LogFilePath[0] = 0;
@@ -173,7 +173,7 @@ TEST_F(Capture, DocumentTextGoesToTheDocumentVoiceOrThePlayersOwn) {
     Settings.DocVoiceAsDlg = c.docVoiceAsDlg;
     Actor me = game.MakeNpc("Me", c.femalePlayer, "Redguard");
     game.SetPlayer(&me);
-    CurrentSpeaker = nullptr;
+    Dialogue.CurrentSpeaker = nullptr;
     ClearCapturedText();
     SpeakCapturedText();  // empty: nothing
     EXPECT_TRUE(TakePosted().empty());
@@ -184,7 +184,7 @@ TEST_F(Capture, DocumentTextGoesToTheDocumentVoiceOrThePlayersOwn) {
     EXPECT_EQ(posted[0].channel, c.channel);
     EXPECT_EQ(posted[0].speaker, me.ref);
     EXPECT_EQ(posted[0].text, "A page.  ");
-    EXPECT_EQ(CurrentSpeaker, me.ref);
+    EXPECT_EQ(Dialogue.CurrentSpeaker, me.ref);
     // (the profile file does not keep a value's trailing blanks)
     std::vector<std::string> expected = {"MORROWIND::Preparing document text: A page."};
     if (c.sexLine) expected.push_back(c.sexLine);

@@ -117,7 +117,7 @@ class Documents : public ::testing::Test {
          {game_offsets::BookPageCallbackA, game_offsets::BookPageCallbackB, game_offsets::JournalPageCallback})
       Jump(offset, reinterpret_cast<const void*>(&FakeCallback));
     script = PageScript{};
-    lastJournalChecksum = 0;
+    Journal.lastChecksum = 0;
     if (!CapturedText) CapturedText = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 1024));
     ClearCapturedText();
     TakePosted();
@@ -277,7 +277,7 @@ TEST_F(Documents, JournalPagesAreSpokenUnlessJustHeard) {
   };
   for (const auto& c : cases) {
     Settings.AlwReadOpenJnl = c.always;
-    lastJournalChecksum = 0;
+    Journal.lastChecksum = 0;
     std::vector<std::string> spoken;
     for (const auto& page : c.pages) {
       script = Page({}, page);
@@ -285,7 +285,7 @@ TEST_F(Documents, JournalPagesAreSpokenUnlessJustHeard) {
       for (const std::string& t : PostedTexts()) spoken.push_back(t);
     }
     EXPECT_EQ(spoken, c.spoken) << c.what;
-    EXPECT_EQ(lastJournalChecksum, TextChecksum(a.data(), a.size())) << c.what;
+    EXPECT_EQ(Journal.lastChecksum, TextChecksum(a.data(), a.size())) << c.what;
   }
 }
 

@@ -34,7 +34,6 @@ void* __cdecl Allocate(uint32_t bytes) { return HeapAlloc(GetProcessHeap(), HEAP
 Game::Game() {
   image_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, 0x3D6000, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE));
   GameBase = reinterpret_cast<uintptr_t>(image_);
-  GameMasterHolder = GameBase + game_offsets::GameMasterHolder;
   *reinterpret_cast<GameMaster**>(image_ + game_offsets::GameMasterHolder) = gameMaster();
   *reinterpret_cast<SoundManager**>(image_ + game_offsets::SoundManagerHolder) = soundManager();
   master_.put<PlayerList*>(0x5C, playerList_.as<PlayerList>());

@@ -10,6 +10,7 @@
 #include "game/camera_double.h"
 #include "game/frame_loop.h"
 #include "game/game_double.h"
+#include "plugin/frame/lifecycle.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_state.h"
@@ -26,7 +27,7 @@ using game_double::RunFrame;
 
 namespace {
 
-constexpr uint16_t Options = 0xFDB2, Dialogue = 0xFF1A, Documents = 0xFD1D, Letter = 0xFF98, Messages = 0xFE02,
+constexpr uint16_t Options = 0xFDB2, DialogueId = 0xFF1A, Documents = 0xFD1D, Letter = 0xFF98, Messages = 0xFE02,
                    Chargen = 0xFC7C, Inventory = 0x80B4, LeftToGame = 0xFC45;
 constexpr double Pi = 3.14159265358979323846;
 
@@ -74,7 +75,7 @@ class DialogueFrames : public testing::Test {
     Put(Master(), 0x134, Addr(game_double::Camera()));
     SetFov(75.0f);
     // Whatever an earlier test left open, the game leaves menu mode once.
-    menuPhaseOpen = 1;
+    MenuPhase.open = 1;
     game_double::CloseMenu();
     View()[0xE9] = 0;
     game_double::PlaceCamera(0.0f, 0.0f, EyeZ, 0.0f, 90.0f);
@@ -88,7 +89,7 @@ class DialogueFrames : public testing::Test {
     game_double::ResetCalls();
   }
   void TearDown() override {
-    menuPhaseOpen = 1;
+    MenuPhase.open = 1;
     game_double::CloseMenu();
   }
   static void SetFov(float fov) {
@@ -112,7 +113,7 @@ class DialogueFrames : public testing::Test {
   }
   // The dialogue menu opens on the partner and runs `frames` frames.
   static std::vector<Frame> Talk(int frames) {
-    game_double::OpenMenu(Dialogue);
+    game_double::OpenMenu(DialogueId);
     game_double::StartDialogue(Partner());
     std::vector<Frame> out;
     for (int i = 0; i < frames; ++i) out.push_back(RunFrame());
@@ -132,9 +133,9 @@ TEST_F(DialogueFrames, MenuTablePerIdentifierAndSetting) {
     bool runs, aiOff;
   };
   const Case cases[] = {
-      {"dialogue", {MenuDialogue, MenuService}, MenuService, Dialogue, true, true},
-      {"dialogue paused", {MenuService, MenuService}, MenuService, Dialogue, false, false},
-      {"dialogue keeping the AI", {MenuDialogue, MenuService}, MenuDialogue, Dialogue, true, false},
+      {"dialogue", {MenuDialogue, MenuService}, MenuService, DialogueId, true, true},
+      {"dialogue paused", {MenuService, MenuService}, MenuService, DialogueId, false, false},
+      {"dialogue keeping the AI", {MenuDialogue, MenuService}, MenuDialogue, DialogueId, true, false},
       {"options", {MenuService, MenuService}, MenuService, Options, false, false},
       {"inventory", {MenuInventory, MenuService}, MenuInventory, Inventory, true, false},
       {"chargen frees documents", {MenuChargen, MenuService}, MenuService, Documents, true, true},
@@ -172,7 +173,7 @@ TEST_F(DialogueFrames, MenuTablePerIdentifierAndSetting) {
       }
     }
     // Only the dialogue changes the flag byte: bits 1 to 7 cleared, bit 0 kept.
-    EXPECT_EQ(flagHolder[0x14], c.runs && c.id == Dialogue ? 0x01 : 0xFF);
+    EXPECT_EQ(flagHolder[0x14], c.runs && c.id == DialogueId ? 0x01 : 0xFF);
     game_double::CloseMenu();
     EXPECT_FALSE(AiOff());
     EXPECT_EQ(Player()[0x5B0], 0);
@@ -196,9 +197,9 @@ TEST_F(DialogueFrames, DialogueClearsTheFlagBitsWhenTheWorldRuns) {
 // 0xFC45 overrides it, from the second frame on, while it is the last menu.
 TEST_F(DialogueFrames, DecisionKeptForTheStayExceptUnder0xFC45) {
   const struct { uint16_t first, second; bool firstRuns, secondRuns; } cases[] = {
-      {Dialogue, Options, true, true},
-      {Options, Dialogue, false, false},
-      {Dialogue, LeftToGame, true, false},
+      {DialogueId, Options, true, true},
+      {Options, DialogueId, false, false},
+      {DialogueId, LeftToGame, true, false},
   };
   for (const auto& c : cases) {
     game_double::OpenMenu(c.first);
@@ -217,15 +218,15 @@ TEST_F(DialogueFrames, FirstStayIsNotEvaluated) {
   game_double::OpenMenu(Options);  // a frozen phase first, as the game's start leaves it
   RunFrame();
   game_double::CloseMenu();
-  menuPhaseOpen = 1;  // as at load
+  MenuPhase.open = 1;  // as at load
   View()[0xE8] = 1;   // the player in third person
-  game_double::OpenMenu(Dialogue);
+  game_double::OpenMenu(DialogueId);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(RunFrame().frozen);
   EXPECT_EQ(Player()[0x5B0], 0);
   EXPECT_EQ(View()[0xE9], 0);
   game_double::CloseMenu();
   EXPECT_EQ(View()[0xE9], 0);  // the player's view stays his
-  EXPECT_EQ(menuPhaseOpen, 0u);
+  EXPECT_EQ(MenuPhase.open, 0u);
 }
 
 TEST_F(DialogueFrames, ControlsGivenBackAsFound) {
@@ -294,17 +295,17 @@ TEST_F(DialogueFrames, PartnerLooksAtThePlayerAndKeepsItsAnimation) {
 
 TEST_F(DialogueFrames, SmoothZoomOneDegreePerFrame) {
   const std::vector<Frame> frames = Talk(40);
-  EXPECT_EQ(savedFov, 75);
-  EXPECT_EQ(targetFov, 37);
+  EXPECT_EQ(Dialogue.savedFov, 75);
+  EXPECT_EQ(Dialogue.targetFov, 37);
   for (int i = 0; i < 38; ++i) EXPECT_EQ(frames[i].fov, 74.0f - i) << "frame " << i;
   EXPECT_EQ(frames[39].fov, 37.0f);
-  EXPECT_EQ(smoothZoomActive, 0u);
+  EXPECT_EQ(Dialogue.smoothZoomActive, 0u);
   EXPECT_EQ(Get<float>(Master(), 0x2C0 + 8), 37.0f);
   game_double::CloseMenu();
   EXPECT_EQ(Get<float>(Master(), 0x13C), 75.0f);
   EXPECT_EQ(Get<float>(Master(), 0x2C0 + 8), 75.0f);
-  EXPECT_EQ(savedFov, -1);
-  EXPECT_EQ(targetFov, -1);
+  EXPECT_EQ(Dialogue.savedFov, -1);
+  EXPECT_EQ(Dialogue.targetFov, -1);
 }
 
 // A second dialogue begin in the same menu stay finds the camera zoomed: the
@@ -315,7 +316,7 @@ TEST_F(DialogueFrames, ASecondDialogueBeginKeepsTheFieldOfViewToGiveBack) {
   EXPECT_EQ(Talk(2)[1].fov, 37.0f);
   game_double::StartDialogue(Partner());
   EXPECT_EQ(RunFrame().fov, 37.0f);
-  EXPECT_EQ(savedFov, 75);
+  EXPECT_EQ(Dialogue.savedFov, 75);
   game_double::CloseMenu();
   EXPECT_EQ(Get<float>(Master(), 0x13C), 75.0f);
 }
@@ -328,7 +329,7 @@ TEST_F(DialogueFrames, ZoomAtOnceOrNotAtAll) {
     game_double::ResetCalls();
     const Frame f = Talk(2)[1];
     EXPECT_EQ(f.fov, c.fov) << c.distance;
-    EXPECT_EQ(savedFov, 75);
+    EXPECT_EQ(Dialogue.savedFov, 75);
     game_double::CloseMenu();
     // The exit always sets the field of view it found.
     const auto& set = game_double::LastCall(game_double::SetFieldOfView);
@@ -380,7 +381,7 @@ TEST_F(DialogueFrames, AimPointByModel) {
     Put(PartnerRef(), 0x10, 0u);
     if (c.neck) GiveModel(c.neck, c.neckZ, c.head, c.headZ);
     const std::vector<Frame> frames = Talk(30);
-    EXPECT_EQ(turnActive, 0u);
+    EXPECT_EQ(Dialogue.turnActive, 0u);
     ExpectAimedAt(frames.back(), x, y, c.aimZ);
     game_double::CloseMenu();
   }
@@ -403,7 +404,7 @@ TEST_F(DialogueFrames, TurnConvergesInTheGamesMouseLook) {
     }
     EXPECT_GT(turning, 2);
     EXPECT_LT(turning, 15);
-    EXPECT_EQ(turnActive, 0u);
+    EXPECT_EQ(Dialogue.turnActive, 0u);
     ExpectAimedAt(frames.back(), PartnerX(120), PartnerY(120), 105);
     // Once the turn ended, the player's held mouse look is his again.
     EXPECT_FALSE(frames.back().mouseLookRan);
@@ -435,10 +436,10 @@ TEST_F(DialogueFrames, TurnStopsWhenTheAngleGrows) {
 TEST_F(DialogueFrames, NextDialogueTurnsFromAFreshStart) {
   GiveModel("Neck", 120, "Head", 0);
   Talk(3);
-  EXPECT_EQ(turnActive, 1u);
+  EXPECT_EQ(Dialogue.turnActive, 1u);
   game_double::CloseMenu();
-  EXPECT_EQ(turnActive, 0u);
-  EXPECT_EQ(turnDeltaX, 0);
+  EXPECT_EQ(Dialogue.turnActive, 0u);
+  EXPECT_EQ(Dialogue.turnDeltaX, 0);
   game_double::PlaceCamera(0.0f, 0.0f, EyeZ, 0.0f, 90.0f);
   const std::vector<Frame> frames = Talk(30);
   EXPECT_EQ(frames[0].mouseDx, 40);
@@ -500,7 +501,7 @@ TEST_F(DialogueFrames, NothingMissingFaults) {
   }
   // Without a player the freeze check answers "menu mode" and evaluates nothing.
   game_double::SetPlayerPresent(false);
-  game_double::OpenMenu(Dialogue);
+  game_double::OpenMenu(DialogueId);
   game_double::StartDialogue(Partner());
   EXPECT_TRUE(RunFrame().frozen);
   EXPECT_FALSE(AiOff());
@@ -531,18 +532,12 @@ TEST_F(DialogueFrames, LinesOfTheDialogueDroppedAtTheExit) {
   ASSERT_TRUE(PostSpeakRequest(&channel, nullptr, "After the dialogue."));
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
   RunSpeakLoop();
-  speechActive = 0;
+  SpeakLoop.speechActive = 0;
   WorkerThreadId = savedWorker;
   channel.enabled = enabled;
   LogFilePath[0] = 0;
   EXPECT_EQ(testsupport::LogValues(dir / "ModuleLoader.log"),
             std::vector<std::string>{"EVENT::Trying to speak: After the dialogue."});
-}
-
-DWORD WINAPI RunWorker(void*) {
-  SetUpVoices();
-  RunSpeakLoop();
-  return 0;
 }
 
 // The worker renders a line and waits for the smooth zoom before it hands it
@@ -562,8 +557,9 @@ TEST_F(DialogueFrames, ALineWaitingForTheZoomIsNotSaidAfterTheExit) {
   channel.autoSpeak = 1;
   lstrcpyA(channel.voiceName, "Quorrim Male");
   const DWORD savedWorker = WorkerThreadId;
-  HANDLE worker = CreateThread(nullptr, 0, RunWorker, nullptr, 0, &WorkerThreadId);
-  ASSERT_NE(worker, nullptr);
+  PluginInstance = GetModuleHandleA(nullptr);  // the module the worker runs in
+  ASSERT_TRUE(StartWorker());
+  HANDLE worker = WorkerThread;
   auto waitFor = [](auto done) {
     for (DWORD start = GetTickCount(); !done();) {
       if (GetTickCount() - start > 10000) return false;
@@ -578,11 +574,11 @@ TEST_F(DialogueFrames, ALineWaitingForTheZoomIsNotSaidAfterTheExit) {
   const long spoken = sapistandin::SpeakCount();
   const uint32_t says = game_double::SayCount();
   Talk(1);
-  ASSERT_EQ(smoothZoomActive, 1u);
+  ASSERT_EQ(Dialogue.smoothZoomActive, 1u);
   ASSERT_TRUE(PostSpeakRequest(&channel, partner, "Said while the camera zooms."));
   ASSERT_TRUE(waitFor([&] { return sapistandin::SpeakCount() == spoken + 1; }));  // now waiting for the zoom
   game_double::CloseMenu();
-  CurrentSpeaker = next;
+  Dialogue.CurrentSpeaker = next;
   ASSERT_TRUE(PostSpeakRequest(&channel, next, "The next conversation."));
   const bool nextSaid = waitFor([&] {
     for (uint32_t i = says; i < game_double::SayCount(); ++i)
@@ -593,11 +589,11 @@ TEST_F(DialogueFrames, ALineWaitingForTheZoomIsNotSaidAfterTheExit) {
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
   EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
   CloseHandle(worker);
+  WorkerThread = nullptr;
   WorkerThreadId = savedWorker;
-  ReleaseVoices();
   for (int i = 0; i < 4; ++i) AllChannels[i]->enabled = enabled[i];
-  CurrentSpeaker = nullptr;
-  speechActive = 0;
+  Dialogue.CurrentSpeaker = nullptr;
+  SpeakLoop.speechActive = 0;
 
   ASSERT_TRUE(nextSaid);
   EXPECT_EQ(game_double::SayCount(), says + 1);

@@ -41,7 +41,7 @@ std::vector<std::string> Posted() {
 
 const char* const* const Book = gd::SceneBook;
 const char* const Note = gd::SceneNote;
-const char* const* const Journal = gd::SceneJournal;
+const char* const* const SceneJournal = gd::SceneJournal;
 
 // The places the player's actions reach, each with the game's own bytes
 // for the reference run.
@@ -84,7 +84,7 @@ class TextWindows : public ::testing::Test {
     uint8_t* record = playerRecord;
     std::memcpy(player + 0x28, &record, 4);
     gd::SetPlayerPresent(true);
-    lastJournalChecksum = 0;
+    Journal.lastChecksum = 0;
     Settings.AlwReadOpenJnl = 0;
     Posted();
     gd::ClearLinesSent();
@@ -144,16 +144,16 @@ TEST_F(TextWindows, NotesAreReadThroughTheDocumentPlaces) {
 // Entries come through the dialogue routine's call site; a page heard is
 // not read again, the same words in another order are.
 TEST_F(TextWindows, JournalPagesThroughTheRegisteredCallback) {
-  const char* const reordered[] = {Journal[1], Journal[0]};
-  const std::string a = std::string(Journal[0]) + ".   " + Journal[1] + ".   ";
-  const std::string b = std::string(Journal[1]) + ".   " + Journal[0] + ".   ";
-  EXPECT_EQ(gd::PlayerOpensJournal(Journal, 2), gd::RoutineResult(gd::JournalPageCallback));
+  const char* const reordered[] = {SceneJournal[1], SceneJournal[0]};
+  const std::string a = std::string(SceneJournal[0]) + ".   " + SceneJournal[1] + ".   ";
+  const std::string b = std::string(SceneJournal[1]) + ".   " + SceneJournal[0] + ".   ";
+  EXPECT_EQ(gd::PlayerOpensJournal(SceneJournal, 2), gd::RoutineResult(gd::JournalPageCallback));
   EXPECT_EQ(Posted(), std::vector<std::string>{a});
-  gd::PlayerOpensJournal(Journal, 2);
+  gd::PlayerOpensJournal(SceneJournal, 2);
   EXPECT_TRUE(Posted().empty());
   gd::PlayerOpensJournal(reordered, 2);
   EXPECT_EQ(Posted(), std::vector<std::string>{b});
-  EXPECT_EQ(gd::LastCall(gd::DialogueText).args[5], Addr(Journal[0]));  // the game's routine still got its text
+  EXPECT_EQ(gd::LastCall(gd::DialogueText).args[5], Addr(SceneJournal[0]));  // the game's routine still got its text
 }
 
 // The open/close routine stops the reading only when so set and only while

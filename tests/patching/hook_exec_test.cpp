@@ -137,7 +137,6 @@ class HookEnvironment : public testing::Environment {
   void SetUp() override {
     game_double::BuildGameImage();
     GameBase = game_double::Base();
-    GameMasterHolder = GameBase + 0x3C67DC;
     Settings = PluginDefaults();
     Settings.VoiceFxByRace = 1;
     for (size_t i = 0; i < std::size(ProtectionProbes); ++i) protectionBefore[i] = Protection(ProtectionProbes[i]);
@@ -166,14 +165,9 @@ TEST(Installed, AllocatorRecorded) {
 class PatchedPlace : public testing::Test {
  protected:
   void SetUp() override {
-    menuPhaseOpen = 0;
-    freezeExtras = 1;
-    turnActive = 0;
-    turnDeltaX = 0;
-    turnDeltaY = 0;
-    DialoguePartner = nullptr;
-    CurrentSpeaker = nullptr;
-    lastMenuId = 0;
+    Dialogue.Reset();
+    MenuPhase.Reset();
+    MenuPhase.open = 0;  // out of menu mode: the gates let the game's calls through
     Settings.MPause[MenuDialogue] = 1;
     game_double::SetPlayerPresent(true);
     Put<uint8_t>(GameMaster(), 0xD6, 0);
@@ -188,21 +182,21 @@ TEST_F(PatchedPlace, MouseLookFlagIsFlippedWhileTurning) {
   const struct { uint32_t turn; uint8_t disabled; uint32_t path; } cases[] = {
       {0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}};
   for (const auto& c : cases) {
-    turnActive = c.turn;
+    Dialogue.turnActive = c.turn;
     Put<uint8_t>(player, 0x5B2, c.disabled);
     Both b = RunBoth(0x169264, Regs(0xAABBCC00, 1, 2, 3, 4, 5, Addr(player)), {});
     EXPECT_EQ(b.patched.path, c.path) << c.turn << "/" << int(c.disabled);
-    EXPECT_EQ(b.patched.out.eax, c.turn ^ c.disabled);  // upper bytes those of turnActive
+    EXPECT_EQ(b.patched.out.eax, c.turn ^ c.disabled);  // upper bytes those of Dialogue.turnActive
     EXPECT_EQ(b.reference.path, c.disabled);
     ExpectSameState(b.patched.out, b.reference.out, EAX, !c.turn);
   }
 }
 
 TEST_F(PatchedPlace, VerticalStepReplacedWhileTurning) {
-  turnDeltaY = -7;
+  Dialogue.turnDeltaY = -7;
   for (uint32_t turn : {0u, 1u})
     for (uint32_t al : {0u, 1u}) {
-      turnActive = turn;
+      Dialogue.turnActive = turn;
       Both b = RunBoth(0x169148, Regs(al, 1, 2, 0x1111), std::vector<uint32_t>(16, 0));
       const uint32_t ebx = turn ? static_cast<uint32_t>(-7) : 0x1111;
       EXPECT_EQ(b.patched.stack[8], ebx);  // the game's [esp+0x20]
@@ -218,9 +212,9 @@ TEST_F(PatchedPlace, VerticalStepReplacedWhileTurning) {
 TEST_F(PatchedPlace, HorizontalStepReplacedWhileTurningFlagsKept) {
   uint8_t object[0x50] = {};
   Put(object, 0x4C, 0x3333u);
-  turnDeltaX = 9;
+  Dialogue.turnDeltaX = 9;
   for (uint32_t turn : {0u, 1u}) {
-    turnActive = turn;
+    Dialogue.turnActive = turn;
     Both b = RunBoth(0x169120, Regs(Addr(object), 0x2222, 0, 0, 0, 0, 0, BaseFlags | CF | ZF | SF),
                      std::vector<uint32_t>(16, 0));
     EXPECT_EQ(b.patched.stack[7], turn ? 9u : 0x2222u);  // the game's [esp+0x1C]
@@ -230,19 +224,19 @@ TEST_F(PatchedPlace, HorizontalStepReplacedWhileTurningFlagsKept) {
 }
 
 // ---------------------------------------------------------------------------
-// Gates (4, 28): skipped in the menu phase with eax = menuPhaseOpen.
+// Gates (4, 28): skipped in the menu phase with eax = MenuPhase.open.
 
 TEST_F(PatchedPlace, MenuPhaseGates) {
   const struct { uint32_t offset; Routine routine; } gates[] = {{0x167F9D, game_double::GoToJailCheck},
                                                                 {0x01B3D6, game_double::InventoryHint}};
   for (const auto& g : gates) {
-    menuPhaseOpen = 0;
+    MenuPhase.open = 0;
     Both open = RunBoth(g.offset, Regs(), {}, g.routine);
     ExpectSameCall(open.patchedCall, open.referenceCall, 0);
     ExpectSameState(open.patched.out, open.reference.out);
     EXPECT_EQ(open.patched.out.eax, game_double::RoutineResult(g.routine));
 
-    menuPhaseOpen = 3;
+    MenuPhase.open = 3;
     Both closed = RunBoth(g.offset, Regs(), {}, g.routine);
     EXPECT_EQ(closed.patchedCall.count, 0u);
     EXPECT_EQ(closed.patched.out.eax, 3u);
@@ -268,18 +262,18 @@ TEST_F(PatchedPlace, DialogueBeginMakesThePartnerTheSpeaker) {
   uint8_t* player = Objects().playerMobile;
   const struct { uint8_t* actor; bool becomesPartner; } cases[] = {{player, false}, {partner, true}};
   for (const auto& c : cases) {
-    DialoguePartner = nullptr;
-    CurrentSpeaker = nullptr;
+    Dialogue.partner = nullptr;
+    Dialogue.CurrentSpeaker = nullptr;
     Put(c.actor, 0x36C, uint16_t{0x77});
     Put(c.actor, 0xDC, uint8_t{0x55});
     RunBoth(0x12935A, Regs(1, 2, 3, 4, Addr(c.actor)), {});
-    EXPECT_EQ(DialoguePartner, c.becomesPartner ? reinterpret_cast<ActorMobile*>(c.actor) : nullptr);
-    EXPECT_EQ(Addr(CurrentSpeaker), c.becomesPartner ? Addr(Objects().partnerRef) : 0u);
+    EXPECT_EQ(Dialogue.partner, c.becomesPartner ? reinterpret_cast<ActorMobile*>(c.actor) : nullptr);
+    EXPECT_EQ(Addr(Dialogue.CurrentSpeaker), c.becomesPartner ? Addr(Objects().partnerRef) : 0u);
     EXPECT_EQ(*reinterpret_cast<uint16_t*>(c.actor + 0x36C), c.becomesPartner ? 4 : 0x77);
     EXPECT_EQ(c.actor[0xDC], c.becomesPartner ? 0 : 0x55);
   }
-  DialoguePartner = nullptr;
-  CurrentSpeaker = nullptr;
+  Dialogue.partner = nullptr;
+  Dialogue.CurrentSpeaker = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -295,7 +289,7 @@ TEST_F(PatchedPlace, ViewModeKeepsTheFieldOfViewInTheMenuPhase) {
   ExpectSameState(plain.patched.out, plain.reference.out);
   EXPECT_EQ(Get<float>(GameMaster(), 0x13C), 50.0f);  // the routine's own change stands
 
-  menuPhaseOpen = 1;
+  MenuPhase.open = 1;
   Put(GameMaster(), 0x13C, 75.0f);
   game_double::ResetCalls();
   PlaceRun r = RunAt(0x143A17, in, {});
@@ -326,7 +320,7 @@ TEST_F(PatchedPlace, AiStateOfThePartnerDecides) {
       {nullptr, nullptr, 0, 0, false},  // a null esi counts as zero
   };
   for (const auto& c : cases) {
-    DialoguePartner = reinterpret_cast<ActorMobile*>(c.partnerSet);
+    Dialogue.partner = reinterpret_cast<ActorMobile*>(c.partnerSet);
     if (c.esi) Put(c.esi, 0xEC, c.ec);
     Both b = RunBoth(0x121D7D, Regs(Addr(GameMaster()), 0, 0, 0, Addr(c.esi)), {});
     EXPECT_EQ(b.patched.path, c.path);
@@ -340,7 +334,7 @@ void FpuBelow() { asm volatile("fld1\n\tfldz\n\tfcompp" ::: "st", "st(1)"); }  /
 TEST_F(PatchedPlace, AnimationGroupKeptForThePartner) {
   uint8_t* partner = Objects().partnerMobile;
   uint8_t* other = Objects().playerMobile;
-  DialoguePartner = reinterpret_cast<ActorMobile*>(partner);
+  Dialogue.partner = reinterpret_cast<ActorMobile*>(partner);
   // Not the partner: the game's comparison decides, both ways.
   game_double::ResetCalls();
   for (bool below : {false, true}) {
@@ -365,7 +359,7 @@ TEST_F(PatchedPlace, AnimationGroupKeptForThePartner) {
 
 TEST_F(PatchedPlace, SpeakerLooksAtThePlayer) {
   uint8_t holder[8] = {};
-  CurrentSpeaker = reinterpret_cast<ObjectRef*>(Objects().partnerRef);
+  Dialogue.CurrentSpeaker = reinterpret_cast<ObjectRef*>(Objects().partnerRef);
   const uint32_t lookedAt = 0x10C0;
   for (uint8_t* tracking : {Objects().partnerRef, Objects().playerRef}) {
     Both b = RunBoth(0x16F68B, Regs(1, 2, 3, 4, 5, Addr(holder)), {Addr(tracking), lookedAt},
@@ -495,7 +489,7 @@ TEST_F(PatchedPlace, DocumentOpenCloseLoadsTheGamesValue) {
 
 TEST_F(PatchedPlace, LastMenuIdKeepsACopy) {
   Both b = RunBoth(0x195244, Regs(0x7777FC45, Addr(GameMaster()), 0, 0, 0, 0, 0, BaseFlags | ZF | SF), {});
-  EXPECT_EQ(lastMenuId, 0xFC45);
+  EXPECT_EQ(MenuPhase.lastMenuId, 0xFC45);
   EXPECT_EQ(Get<uint16_t>(Objects().menuController, 0x3C), 0xFC45);
   ExpectSameState(b.patched.out, b.reference.out);
 }
@@ -516,12 +510,12 @@ TEST_F(PatchedPlace, MenuByteFilters) {
     bool passWhenSet;
   };
   const Filter filters[] = {
-      {0x11C896, EAX, GameMaster(), 0xD6, ECX, nullptr, &freezeExtras, true},
-      {0x00F68D, ESI, GameMaster(), 0xD6, EAX, nullptr, &freezeExtras, true},
-      {0x0388D0, EAX, GameMaster(), 0xD6, ECX, nullptr, &freezeExtras, true},
-      {0x1EB7BC, EAX, GameMaster(), 0xD6, ECX, nullptr, &freezeExtras, true},
+      {0x11C896, EAX, GameMaster(), 0xD6, ECX, nullptr, &MenuPhase.freezeExtras, true},
+      {0x00F68D, ESI, GameMaster(), 0xD6, EAX, nullptr, &MenuPhase.freezeExtras, true},
+      {0x0388D0, EAX, GameMaster(), 0xD6, ECX, nullptr, &MenuPhase.freezeExtras, true},
+      {0x1EB7BC, EAX, GameMaster(), 0xD6, ECX, nullptr, &MenuPhase.freezeExtras, true},
       {0x06F420, ECX, GameMaster(), 0xD6, EAX, &Settings.MPause[MenuDialogue], nullptr, true},
-      {0x194C1D, EAX, player, 0x5B0, ECX, nullptr, &menuPhaseOpen, false},
+      {0x194C1D, EAX, player, 0x5B0, ECX, nullptr, &MenuPhase.open, false},
   };
   for (const Filter& f : filters)
     for (uint8_t byte : {0, 1, 3, 2})

@@ -67,16 +67,6 @@ void PressWithoutEffect(WORD vk) {
   Key(vk, false);
 }
 
-// The worker as the frame runs it (plugin/frame/lifecycle.cpp), but leaving
-// its voices to the test (TearDown releases them) and not ending the thread
-// through the library.
-DWORD WINAPI WorkerProc(void*) {
-  SetUpVoices();
-  LOG_LINE("WRKTHREAD::Entering message loop.");
-  RunSpeakLoop();
-  return 0;
-}
-
 class Worker : public ::testing::Test {
  protected:
   Worker() : dir_("worker-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
@@ -96,22 +86,24 @@ class Worker : public ::testing::Test {
       lstrcpyA(dialogue[i]->voiceName, names[i]);
     }
     lstrcpyA(VoiceDoc.voiceName, "?");
-    CurrentSpeaker = SomeActor;
-    speechActive = 0;
-    smoothZoomActive = 0;
-    pendingChannel = nullptr;
+    Dialogue.Reset();
+    SpeakLoop.Reset();
+    Dialogue.CurrentSpeaker = SomeActor;
+    // The worker holds a reference to the module it runs in and ends through
+    // it: here that is this program.
+    PluginInstance = GetModuleHandleA(nullptr);
   }
 
+  // The worker as attach starts it.
   void Start() {
-    WorkerThread = CreateThread(nullptr, 0, WorkerProc, nullptr, 0, &WorkerThreadId);
-    ASSERT_NE(WorkerThread, nullptr);
+    ASSERT_TRUE(StartWorker());
     // A no-effect id, until the worker's queue exists and takes it.
     ASSERT_TRUE(WaitFor([] { return PostThreadMessageA(WorkerThreadId, WM_USER + 2, 0, 0) != 0; }, 10000));
     ASSERT_TRUE(WaitFor([this] { return HasLine("WRKTHREAD::Entering message loop."); }, 10000));
     spoken_ = sapistandin::SpeakCount();
   }
 
-  // Ends the worker and releases its voices, so that a test may start
+  // Ends the worker (which releases its voices), so that a test may start
   // another one with other switches.
   void Stop() {
     if (WorkerThread) {
@@ -125,7 +117,7 @@ class Worker : public ::testing::Test {
       if (c->text) HeapFree(GetProcessHeap(), 0, c->text);
       c->text = nullptr;
     }
-    speechActive = 0;
+    SpeakLoop.speechActive = 0;
   }
 
   void TearDown() override {
@@ -153,10 +145,15 @@ TEST_F(Worker, SetsUpTheEnabledVoicesWithTheirLines) {
   lstrcpyA(VoiceFemaleDlg.voiceName, "Nobody");
   Start();
   std::vector<std::string> expected = {
+      "DLLMAIN::Worker thread are created successfully.", "Entering worker thread...",
       "WRKTHREAD::Trying to initialize 'VoiceMaleDlg'.", "WRKTHREAD::'VoiceMaleDlg' is initialized.",
       "WRKTHREAD::Trying to initialize 'VoiceFemaleDlg'.", "WRKTHREAD::'VoiceFemaleDlg' is failed to initialize.",
       "WRKTHREAD::Entering message loop."};
   EXPECT_EQ(Log(), expected);
+  // The worker releases its voices when it ends.
+  Stop();
+  EXPECT_EQ(Log().back(), "Exiting Quorrim...");
+  EXPECT_EQ(VoiceMaleDlg.voice.voice, nullptr);
 }
 
 TEST_F(Worker, AutoSpeakRequestIsRenderedAndStaysActive) {
@@ -166,16 +163,12 @@ TEST_F(Worker, AutoSpeakRequestIsRenderedAndStaysActive) {
   EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Well met,  stranger.");
   EXPECT_EQ(sapistandin::ReadString("LastVoice"), "Quorrim Female");
   EXPECT_TRUE(HasLine("EVENT::Trying to speak: Well met,  stranger."));
-  EXPECT_EQ(speechActive, 1u);
-  EXPECT_EQ(pendingChannel, &VoiceFemaleDlg);
+  EXPECT_EQ(SpeakLoop.speechActive, 1u);
+  EXPECT_EQ(SpeakLoop.pendingChannel, &VoiceFemaleDlg);
   ASSERT_TRUE(WaitFor([] { return fakegame::Calls().says.size() == 1; }, 5000));
   EXPECT_EQ(fakegame::Calls().says[0].speaker, SomeActor);
   // The rendered PCM is in the channel's memory stream (read once the
-  // worker is done with it).
-  PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(WorkerThread, 10000), WAIT_OBJECT_0);
-  CloseHandle(WorkerThread);
-  WorkerThread = nullptr;
+  // worker has handed it to the game and only samples the chords).
   const uint8_t* data = nullptr;
   uint32_t size = 0;
   ASSERT_EQ(VoiceFemaleDlg.voice.GetAudio(&data, &size), 0);
@@ -183,11 +176,11 @@ TEST_F(Worker, AutoSpeakRequestIsRenderedAndStaysActive) {
 }
 
 TEST_F(Worker, WithoutCurrentSpeakerTheLineIsRenderedButTheLoopGoesIdle) {
-  CurrentSpeaker = nullptr;
+  Dialogue.CurrentSpeaker = nullptr;
   Start();
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Nobody hears this.");
   ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
-  EXPECT_TRUE(WaitFor([] { return speechActive == 0; }, 2000));
+  EXPECT_TRUE(WaitFor([] { return SpeakLoop.speechActive == 0; }, 2000));
 }
 
 TEST_F(Worker, RequestForADisabledChannelIsDroppedSilently) {
@@ -209,13 +202,13 @@ TEST_F(Worker, OnlyTheLatestWaitingLineIsSpokenOnTheSpeakChord) {
   ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: Second line."); }, 5000));
   Sleep(1200);
   EXPECT_EQ(SpokenSinceStart(), 0);
-  EXPECT_EQ(speechActive, 1u);
+  EXPECT_EQ(SpeakLoop.speechActive, 1u);
   ASSERT_TRUE(PressUntil(SpeakKey, [this] { return SpokenSinceStart() >= 1; }));
   EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Second line.");
-  EXPECT_EQ(pendingChannel, nullptr);
+  EXPECT_EQ(SpeakLoop.pendingChannel, nullptr);
   PressWithoutEffect(SpeakKey);  // nothing is waiting any more
   EXPECT_EQ(SpokenSinceStart(), 1);
-  EXPECT_EQ(speechActive, 1u);
+  EXPECT_EQ(SpeakLoop.speechActive, 1u);
 }
 
 TEST_F(Worker, ASilencePressEndsTheActivePhase) {
@@ -223,8 +216,8 @@ TEST_F(Worker, ASilencePressEndsTheActivePhase) {
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Listen.");
   ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
   Sleep(300);
-  EXPECT_EQ(speechActive, 1u);
-  EXPECT_TRUE(PressUntil(SilenceKey, [] { return speechActive == 0; }));
+  EXPECT_EQ(SpeakLoop.speechActive, 1u);
+  EXPECT_TRUE(PressUntil(SilenceKey, [] { return SpeakLoop.speechActive == 0; }));
 }
 
 // A chord acts once per press: a line that arrives while the speak chord is
@@ -255,7 +248,7 @@ TEST_F(Worker, ASecondRequestIsTakenDuringTheActiveRounds) {
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "One.");
   ASSERT_TRUE(WaitFor([] { return fakegame::Calls().says.size() == 1; }, 5000));
   Sleep(200);  // the loop is now in its active rounds
-  EXPECT_EQ(speechActive, 1u);
+  EXPECT_EQ(SpeakLoop.speechActive, 1u);
   PostSpeakRequest(&VoiceFemaleDlg, SomeActor, "Two.");
   ASSERT_TRUE(WaitFor([] { return fakegame::Calls().says.size() == 2; }, 5000));
   EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Two.");
@@ -270,10 +263,10 @@ TEST_F(Worker, DiscardedSpeechIsNeverSpoken) {
   ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: Waiting."); }, 5000));
   DiscardWaitingSpeech();
   // Held until the worker has let go of the line, or (the fault) spoken it.
-  PressUntil(SpeakKey, [this] { return pendingChannel == nullptr || SpokenSinceStart() > 0; });
+  PressUntil(SpeakKey, [this] { return SpeakLoop.pendingChannel == nullptr || SpokenSinceStart() > 0; });
   PressWithoutEffect(SpeakKey);
   EXPECT_EQ(SpokenSinceStart(), 0);
-  EXPECT_EQ(pendingChannel, nullptr);
+  EXPECT_EQ(SpeakLoop.pendingChannel, nullptr);
   VoiceMaleDlg.autoSpeak = 1;
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "After the menu.");
   ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
@@ -297,7 +290,7 @@ TEST_F(Worker, SilenceCodeZeroNeverActs) {
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Long-lived.");
   ASSERT_TRUE(WaitFor([] { return fakegame::Calls().says.size() == 1; }, 4000));
   Sleep(10 * ActiveRoundMs);
-  EXPECT_EQ(speechActive, 1u);
+  EXPECT_EQ(SpeakLoop.speechActive, 1u);
 }
 
 // Each request is spoken with its own text, even when the poster refills the
@@ -323,14 +316,14 @@ TEST_F(Worker, EachRequestKeepsItsOwnSpeakerAndText) {
 // arrives meanwhile.
 TEST_F(Worker, ALineWaitingForTheZoomKeepsItsSpeaker) {
   Settings.SpeakAfterZoom = 1;
-  smoothZoomActive = 1;
+  Dialogue.smoothZoomActive = 1;
   Start();
   ObjectRef* const other = reinterpret_cast<ObjectRef*>(0x5678);
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "First.");
   ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));  // now waiting for the zoom
   PostSpeakRequest(&VoiceMaleDlg, other, "Second.");
   Sleep(200);
-  smoothZoomActive = 0;
+  Dialogue.smoothZoomActive = 0;
   ASSERT_TRUE(WaitFor([] { return fakegame::Calls().says.size() == 2; }, 8000));
   EXPECT_EQ(fakegame::Calls().says[0].speaker, SomeActor);
   EXPECT_EQ(fakegame::Calls().says[1].speaker, other);
@@ -394,7 +387,7 @@ TEST_F(Worker, APageWaitsForTheSpeakKeyWhileDialogueSpeaksAtOnce) {
   AppendCapturedText("A page to wait.", "");
   SpeakCapturedText();
   ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: A page to wait."); }, 5000));
-  EXPECT_EQ(pendingChannel, &VoiceMaleDlg);
+  EXPECT_EQ(SpeakLoop.pendingChannel, &VoiceMaleDlg);
   EXPECT_EQ(SpokenSinceStart(), 1);
   ASSERT_TRUE(PressUntil(SpeakKey, [] { return fakegame::Calls().says.size() == 2; }));
   EXPECT_EQ(fakegame::Calls().says[1].speaker, player.ref);
@@ -438,7 +431,7 @@ TEST_F(Worker, HostReleaseIsDoneByTheWorkerBetweenRounds) {
   EXPECT_EQ(WaitForSingleObject(WorkerThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "After the exit.");
   ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: After the exit."); }, 5000));
-  EXPECT_TRUE(WaitFor([] { return speechActive == 0; }, 3000));
+  EXPECT_TRUE(WaitFor([] { return SpeakLoop.speechActive == 0; }, 3000));
   EXPECT_EQ(SpokenSinceStart(), 1);
   ReleaseVoices();  // a second release: nothing left to release
 }
@@ -449,8 +442,7 @@ TEST_F(Worker, HostReleaseIsDoneByTheWorkerBetweenRounds) {
 TEST_F(Worker, HostReleaseBeforeTheWorkersQueueIsNotLost) {
   WorkerThreadId = 0;  // no queue to post to yet
   RequestVoiceRelease();
-  WorkerThread = CreateThread(nullptr, 0, WorkerProc, nullptr, 0, &WorkerThreadId);
-  ASSERT_NE(WorkerThread, nullptr);
+  ASSERT_TRUE(StartWorker());
   ASSERT_TRUE(WaitFor([this] { return HasLine("WRKTHREAD::Entering message loop."); }, 10000));
   EXPECT_TRUE(WaitFor([] { return VoiceMaleDlg.voice.voice == nullptr && VoiceFemaleDlg.voice.voice == nullptr; },
                       3000));
@@ -466,7 +458,7 @@ TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
   PostThreadMessageA(self, WM_USER + 10, 0, 0);
   PostThreadMessageA(self, WM_APP, 0, 0);
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
-  speechActive = 0;
+  SpeakLoop.speechActive = 0;
   RunSpeakLoop();
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_USER, WM_USER + 9, PM_REMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_NULL, WM_NULL, PM_REMOVE));
@@ -491,7 +483,7 @@ std::vector<std::string> RunLoopHere(const char* name, const std::function<void(
   }
   post();
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-  speechActive = 0;
+  SpeakLoop.speechActive = 0;
   RunSpeakLoop();
   WorkerThreadId = savedWorker;
   std::vector<std::string> log = LogValues(dir / "ModuleLoader.log");
@@ -525,7 +517,7 @@ TEST(SpeakLoop, ARequestForAnUnknownChannelIsLeftAlone) {
   const DWORD self = GetCurrentThreadId();
   PostThreadMessageA(self, WM_SPEAK_REQUEST, 0x1234, reinterpret_cast<LPARAM>(theirs));
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
-  speechActive = 0;
+  SpeakLoop.speechActive = 0;
   RunSpeakLoop();
   EXPECT_TRUE(LogValues(dir / "ModuleLoader.log").empty());
   EXPECT_EQ(HeapSize(heap, 0, theirs), static_cast<SIZE_T>(16));  // still allocated

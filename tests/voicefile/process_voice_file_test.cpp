@@ -59,8 +59,7 @@ class VoiceFile : public ::testing::Test {
     *reinterpret_cast<IDirectSound**>(reinterpret_cast<uint8_t*>(game.soundManager()) + 0x0C) = reinterpret_cast<IDirectSound*>(sound);
     speaker = game.MakeNpc("Ajira", true, "Khajiit");
     VoiceFemaleDlg.speaker = speaker.ref;
-    savedFov = -1;
-    targetFov = -1;
+    Dialogue.Reset();
   }
   ~VoiceFile() override { StopAllSpeech(); }
 
@@ -85,8 +84,8 @@ IDirectSound8* VoiceFile::sound = nullptr;
 
 TEST_F(VoiceFile, PlayChannelSaysTheChannelsNameWithTheZoomedVolume) {
   Calls().volume = 250;
-  savedFov = 75;
-  targetFov = 60;
+  Dialogue.savedFov = 75;
+  Dialogue.targetFov = 60;
   EXPECT_EQ(PlayChannel(&VoiceFemaleDlg, SpeechEpoch()), 0u);
   ASSERT_EQ(Calls().says.size(), 1u);
   EXPECT_EQ(Calls().says[0].name, NameOf(&VoiceFemaleDlg));
