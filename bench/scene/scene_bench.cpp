@@ -25,7 +25,7 @@
 #include "plugin/patching/hook_catalogue.h"
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/voice_channel.h"
-#include "plugin/speech/voice_file.h"
+#include "plugin/game/voice_playback.h"
 #include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
 #include "bench_clock.h"
@@ -77,7 +77,7 @@ DWORD WINAPI DrainRequests(void*) {
 }
 DWORD WINAPI Worker(void*) {
   SetUpVoices();
-  RunSpeakLoop();
+  RunSpeakLoop(PlayChannel);
   return 0;
 }
 DWORD StartThread(LPTHREAD_START_ROUTINE body) {

@@ -6,6 +6,7 @@
 #include "plugin/frame/log.h"
 #include "plugin/frame/settings.h"
 #include "plugin/patching/hook_catalogue.h"
+#include "plugin/game/voice_playback.h"
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_channel.h"
@@ -60,7 +61,7 @@ DWORD WINAPI WorkerThreadProc(void*) {
   LOG_LINE("Entering worker thread...");
   SetUpVoices();
   LOG_LINE("WRKTHREAD::Entering message loop.");
-  RunSpeakLoop();
+  RunSpeakLoop(PlayChannel);
   LOG_LINE("Exiting Quorrim...");
   ReleaseVoices();
   // Drops the reference taken for this thread when it was created.

@@ -12,7 +12,7 @@
 #include "plugin/patching/code_writer.h"
 #include "plugin/patching/hook_stubs.h"
 #include "plugin/patching/pattern.h"
-#include "plugin/speech/voice_file.h"
+#include "plugin/game/voice_playback.h"
 
 namespace {
 

@@ -6,11 +6,9 @@
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
-#include "plugin/game/game_state.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/speech/speaker_buffer_table.h"
-#include "plugin/speech/voice_file.h"
 
 SpeakLoopState SpeakLoop;
 
@@ -93,8 +91,8 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
   SpeakLoop.speechActive = 1;
   if (!SpeakLoop.pendingAutoSpeak) return;
   // Rendering and the zoom take a while: a line whose conversation ended
-  // meanwhile is dropped by PlayChannel.
-  if (SpeakRequestText(channel, request) == 0 && Dialogue.CurrentSpeaker && PlayChannel(channel, SpeakLoop.pendingEpoch) == 0) return;
+  // meanwhile is dropped by the game's side.
+  if (SpeakRequestText(channel, request) == 0 && SpeakLoop.play(channel, SpeakLoop.pendingEpoch, true) == 0) return;
   SpeakLoop.speechActive = 0;
 }
 
@@ -103,7 +101,7 @@ void SpeakPending() {
   VoiceChannel* channel = SpeakLoop.pendingChannel;
   if (!channel || SpeakLoop.pendingAutoSpeak) return;
   if (SpeakRequestText(channel, SpeakLoop.pendingRequest) == 0) {
-    PlayChannel(channel, SpeakLoop.pendingEpoch);
+    SpeakLoop.play(channel, SpeakLoop.pendingEpoch, false);  // the speak key needs no speaker
     SpeakLoop.pendingChannel = nullptr;
     Forget(SpeakLoop.pendingRequest);
   }
@@ -213,7 +211,8 @@ void DiscardWaitingSpeech() { InterlockedIncrement(&discardEpoch); }
 
 uint32_t SpeechEpoch() { return static_cast<uint32_t>(discardEpoch); }
 
-void RunSpeakLoop() {
+void RunSpeakLoop(PlayLine play) {
+  SpeakLoop.play = play;
   MSG msg{};
   // Makes sure the thread has its queue.  Nothing is taken: COM's set-up of
   // the voices may already have made one, and a request posted meanwhile

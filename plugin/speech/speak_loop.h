@@ -9,6 +9,12 @@
 struct VoiceChannel;
 struct SpeakRequest;
 
+// How the loop hands a rendered line to the game (the game side's
+// PlayChannel, which the frame passes in): 0 when the line was said.
+// `epoch` is the discard count the line was accepted under; `needSpeaker`
+// asks that an actor be there to play it through.
+using PlayLine = uint32_t (*)(VoiceChannel* channel, uint32_t epoch, bool needSpeaker);
+
 // The speak loop's own state.  speechActive is also cleared by the game's
 // thread when it leaves menu mode; the rest belongs to the worker.
 struct SpeakLoopState {
@@ -24,6 +30,7 @@ struct SpeakLoopState {
   // per press, however many rounds it is held.
   bool speakChordWasDown = false;
   bool silenceChordWasDown = false;
+  PlayLine play = nullptr;  // what RunSpeakLoop was given
   void Reset();  // frees the waiting line's copy
 };
 extern SpeakLoopState SpeakLoop;
@@ -32,9 +39,10 @@ extern SpeakLoopState SpeakLoop;
 // with the "WRKTHREAD::" lines.
 void SetUpVoices();
 
-// Worker: runs until WM_WORKER_QUIT arrives.  While speech is active a round
-// ends as soon as a request comes, and otherwise after ActiveRoundMs.
-void RunSpeakLoop();
+// Worker: runs until WM_WORKER_QUIT arrives, handing each rendered line to
+// `play`.  While speech is active a round ends as soon as a request comes,
+// and otherwise after ActiveRoundMs.
+void RunSpeakLoop(PlayLine play);
 inline constexpr uint32_t ActiveRoundMs = 30;
 
 // Releases the four voices on the calling thread: the worker's own exit, or

@@ -4,8 +4,6 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
-#include "plugin/speech/voice_file.h"
-
 SpeakerBufferEntry SpeakerBufferTable[SpeakerBufferCount];
 
 namespace {

@@ -14,6 +14,7 @@
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_state.h"
+#include "plugin/game/voice_playback.h"
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
@@ -531,7 +532,7 @@ TEST_F(DialogueFrames, LinesOfTheDialogueDroppedAtTheExit) {
   game_double::CloseMenu();
   ASSERT_TRUE(PostSpeakRequest(&channel, nullptr, "After the dialogue."));
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-  RunSpeakLoop();
+  RunSpeakLoop(PlayChannel);
   SpeakLoop.speechActive = 0;
   WorkerThreadId = savedWorker;
   channel.enabled = enabled;

@@ -20,7 +20,7 @@
 #include "plugin/game/game_state.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/speaker_buffer_table.h"
-#include "plugin/speech/voice_file.h"
+#include "plugin/game/voice_playback.h"
 
 namespace gd = game_double;
 

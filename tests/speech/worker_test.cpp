@@ -15,6 +15,7 @@
 #include "plugin/game/captured_text.h"
 #include "plugin/game/dialogue_capture.h"
 #include "plugin/game/game_state.h"
+#include "plugin/game/voice_playback.h"
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/text_filter.h"
@@ -424,8 +425,12 @@ TEST_F(Worker, HostReleaseIsDoneByTheWorkerBetweenRounds) {
   Start();
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Before the exit.");
   ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  // The worker held still: the host's call only asks, it releases nothing
+  // itself (the worker could be inside Speak).
+  ASSERT_NE(SuspendThread(WorkerThread), static_cast<DWORD>(-1));
   ReleaseVoicesFromHost();
-  EXPECT_NE(VoiceMaleDlg.voice.voice, nullptr);  // not pulled from under the worker
+  EXPECT_NE(VoiceMaleDlg.voice.voice, nullptr);
+  ResumeThread(WorkerThread);
   ASSERT_TRUE(WaitFor([] { return VoiceMaleDlg.voice.voice == nullptr && VoiceFemaleDlg.voice.memoryStream == nullptr; },
                       3000));
   EXPECT_EQ(WaitForSingleObject(WorkerThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -459,7 +464,7 @@ TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
   PostThreadMessageA(self, WM_APP, 0, 0);
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
   SpeakLoop.speechActive = 0;
-  RunSpeakLoop();
+  RunSpeakLoop(PlayChannel);
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_USER, WM_USER + 9, PM_REMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_NULL, WM_NULL, PM_REMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER + 10, WM_USER + 10, PM_REMOVE));
@@ -484,7 +489,7 @@ std::vector<std::string> RunLoopHere(const char* name, const std::function<void(
   post();
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
   SpeakLoop.speechActive = 0;
-  RunSpeakLoop();
+  RunSpeakLoop(PlayChannel);
   WorkerThreadId = savedWorker;
   std::vector<std::string> log = LogValues(dir / "ModuleLoader.log");
   LogFilePath[0] = 0;
@@ -518,7 +523,7 @@ TEST(SpeakLoop, ARequestForAnUnknownChannelIsLeftAlone) {
   PostThreadMessageA(self, WM_SPEAK_REQUEST, 0x1234, reinterpret_cast<LPARAM>(theirs));
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
   SpeakLoop.speechActive = 0;
-  RunSpeakLoop();
+  RunSpeakLoop(PlayChannel);
   EXPECT_TRUE(LogValues(dir / "ModuleLoader.log").empty());
   EXPECT_EQ(HeapSize(heap, 0, theirs), static_cast<SIZE_T>(16));  // still allocated
   HeapFree(heap, 0, theirs);

@@ -18,7 +18,7 @@
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/speech/speak_loop.h"
-#include "plugin/speech/voice_file.h"
+#include "plugin/game/voice_playback.h"
 #include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
 #include "support/test_support.h"
@@ -86,13 +86,13 @@ TEST_F(VoiceFile, PlayChannelSaysTheChannelsNameWithTheZoomedVolume) {
   Calls().volume = 250;
   Dialogue.savedFov = 75;
   Dialogue.targetFov = 60;
-  EXPECT_EQ(PlayChannel(&VoiceFemaleDlg, SpeechEpoch()), 0u);
+  EXPECT_EQ(PlayChannel(&VoiceFemaleDlg, SpeechEpoch(), false), 0u);
   ASSERT_EQ(Calls().says.size(), 1u);
   EXPECT_EQ(Calls().says[0].name, NameOf(&VoiceFemaleDlg));
   EXPECT_EQ(Calls().says[0].speaker, speaker.ref);
   EXPECT_EQ(Calls().says[0].zero, 0u);
   EXPECT_EQ(Calls().says[0].volume, 255u);
-  EXPECT_EQ(PlayChannel(nullptr, SpeechEpoch()), 1u);
+  EXPECT_EQ(PlayChannel(nullptr, SpeechEpoch(), false), 1u);
 }
 
 TEST_F(VoiceFile, TheRecordCarriesTheRenderedSpeech) {

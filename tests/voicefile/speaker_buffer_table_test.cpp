@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "plugin/speech/speaker_buffer_table.h"
-#include "plugin/speech/voice_file.h"
+#include "plugin/game/voice_playback.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plugin/speech/voice_file.h"
+#include "plugin/game/voice_playback.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -43,8 +43,9 @@ IDirectSoundBuffer* MakeVoiceBuffer(SoundManager* manager, GameSoundRecord& reco
 
 }  // namespace
 
-uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch) {
+uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch, bool needSpeaker) {
   if (!channel) return 1;
+  if (needSpeaker && !Dialogue.CurrentSpeaker) return 3;
   char name[VoiceFileNameSize];
   MakeVoiceFileName(channel, name);
   while (Settings.SpeakAfterZoom && Dialogue.smoothZoomActive) Sleep(ZoomPollMs);

@@ -1,0 +1,22 @@
+// Synthesized speech played by the game as the speaker's voice file: the
+// worker asks the game to say "VTTS<channel address>", and the hooked
+// voice-file loader builds the game's sound record from the rendered PCM.
+#pragma once
+#include <cstdint>
+
+struct VoiceChannel;
+
+// Worker thread (the speak loop's PlayLine): hands the channel's rendered
+// speech to the game's say routine, after the smooth zoom when so set.
+// `epoch` is the discard count the line was accepted under (SpeechEpoch): a
+// line whose speech was discarded while it waited for the zoom is not said.
+// With `needSpeaker`, a line is said only while there is an actor to play
+// it through (Dialogue.CurrentSpeaker).  0 when said (or no game world to
+// say it in), 1 without a channel, 2 when dropped as stale, 3 without a
+// speaker.
+uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch, bool needSpeaker);
+
+// Replaces the game's voice-file loader at its call site; a method of the
+// game's sound manager (this in ECX).  Returns the game's sound record or 0.
+void* __fastcall ProcessVoiceFile(void* soundManager, void* edx, const char* path, uint32_t second);
+
