@@ -10,7 +10,7 @@
 #include <string>
 
 #include "configurator/voice_test.h"
-#include "speech/speech_test_support.h"
+#include "support/standin_environment.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/speech_test_support.h"
+#include "support/standin_environment.h"
 #include "support/test_support.h"
 
 using namespace testsupport;

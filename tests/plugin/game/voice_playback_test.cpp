@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/fake_game.h"
+#include "plugin/game/fake_game.h"
 #include "plugin/frame/log.h"
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_state.h"

@@ -20,8 +20,8 @@
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/text_filter.h"
 #include "plugin/speech/voice_channel.h"
-#include "game/fake_game.h"
-#include "speech_test_support.h"
+#include "plugin/game/fake_game.h"
+#include "support/standin_environment.h"
 
 using namespace speechtest;
 using namespace testsupport;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/voice_config.h"
-#include "game/fake_game.h"
+#include "plugin/game/fake_game.h"
 #include "plugin/frame/log.h"
 #include "plugin/frame/settings.h"
 #include "plugin/game/captured_text.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "speech/speech_voice.h"
-#include "speech_test_support.h"
+#include "support/standin_environment.h"
 
 using namespace speechtest;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/fake_game.h"
+#include "plugin/game/fake_game.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
 #include "plugin/game/captured_text.h"

@@ -1,4 +1,4 @@
-#include "game/fake_game.h"
+#include "plugin/game/fake_game.h"
 
 #include "plugin/game/game_offsets.h"
 

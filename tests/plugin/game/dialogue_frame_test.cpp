@@ -18,7 +18,7 @@
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
-#include "raw_memory.h"
+#include "support/raw_memory.h"
 #include "sapi_standin_control.h"
 #include "support/test_support.h"
 

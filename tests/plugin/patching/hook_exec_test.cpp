@@ -15,7 +15,7 @@
 #include "plugin/game/game_routines.h"
 #include "plugin/game/game_state.h"
 #include "plugin/patching/hook_catalogue.h"
-#include "raw_memory.h"
+#include "support/raw_memory.h"
 
 using game_double::Cpu;
 using game_double::LastCall;
