@@ -37,25 +37,25 @@ constexpr Page VoiceTabs[4] = {{"tsVDlgMale", IDD_tsVDlgMale},
                                {"tsVDlgCreature", IDD_tsVDlgCreature},
                                {"tsVoiceDoc", IDD_tsVoiceDoc}};
 
-// Controls whose caption the text table sets, by name.
+// Every control of the window by its name, the text table's key for it:
+// one row per IDC_ id of resource.h, listed by the build (CMakeLists.txt).
 struct NamedControl {
   const char* name;
   int id;
 };
-#define NAMED(n) {#n, IDC_##n}
-constexpr NamedControl Captioned[] = {
-    NAMED(stLblVDlgMalePitch),      NAMED(stLblVDlgMaleRate),     NAMED(stLblVDlgMaleVolume),
-    NAMED(stLblVDlgFemalePitch),    NAMED(stLblVDlgFemaleRate),   NAMED(stLblVDlgFemaleVolume),
-    NAMED(stLblVCreaPitch),         NAMED(stLblVCreaRate),        NAMED(stLblVCreaVolume),
-    NAMED(stLblVDocPitch),          NAMED(stLblVDocRate),         NAMED(stLblVDocVolume),
-    NAMED(stLblVPitchBaseMale),     NAMED(stLblVPitchBaseFemale), NAMED(stLblVPitchBaseCreature),
-    NAMED(stLblVPitchOrc),          NAMED(stLblVPitchBreton),     NAMED(stLblVPitchKhajiit),
-    NAMED(stLblVPitchImperial),     NAMED(stLblVPitchRedguard),   NAMED(stLblVPitchNord),
-    NAMED(stLblVPitchArgonian),     NAMED(stLblVPitchWoodElf),    NAMED(stLblVPitchDarkElf),
-    NAMED(stLblVPitchHighElf),      NAMED(stLblKeySpeak),         NAMED(stLblKeyStop),
-    NAMED(bInstall),                NAMED(bUnInstall),            NAMED(bHearTestVoice),
+constexpr NamedControl ControlNames[] = {
+#define CONTROL_NAME(name) {#name, IDC_##name},
+#include "control_names.inc"
+#undef CONTROL_NAME
 };
-#undef NAMED
+
+// Labels and buttons show an entry's text; the lists and the help view get
+// their items and their document in ApplyLanguage.
+bool TakesCaption(HWND control) {
+  wchar_t type[16] = {};
+  GetClassNameW(control, type, 16);
+  return lstrcmpiW(type, L"Static") == 0 || lstrcmpiW(type, L"Button") == 0;
+}
 
 struct VoiceControls {
   int list, pitch, rate, volume;
@@ -174,9 +174,10 @@ void SetCaption(TfmTCfgMain& w, const std::string& name, const std::wstring& tex
     if (lstrcmpiA(name.c_str(), Pages[i].name) == 0) return setTab(w.Item(IDC_pcMainPageCtrl), i);
   for (int i = 0; i < 4; ++i)
     if (lstrcmpiA(name.c_str(), VoiceTabs[i].name) == 0) return setTab(w.Item(IDC_pcVDlgGenderPageCtrl), i);
-  for (const NamedControl& c : Captioned)
+  for (const NamedControl& c : ControlNames)
     if (lstrcmpiA(name.c_str(), c.name) == 0) {
-      SetWindowTextW(w.Item(c.id), text.c_str());
+      HWND control = w.Item(c.id);
+      if (control && TakesCaption(control)) SetWindowTextW(control, text.c_str());
       return;
     }
 }
