@@ -1,44 +1,47 @@
-// TfmTCfgMain: the configurator's one window, six tabbed pages that show
-// ConfiguratorSettings.  The window only moves values between its controls
-// and the record; reading, writing and the rules live in the model.
+// TfmTCfgMain: the configurator's one window, the frame around six tabbed
+// pages (config_page.h, one file each in pages/) that show
+// ConfiguratorSettings.  The frame owns the tabs, the language and the
+// settings record, and runs start-up and close; the pages only move values
+// between their controls and the record; reading, writing and the rules
+// live in the model.
 #pragma once
 #include <windows.h>
 
-#include <map>
+#include <array>
+#include <memory>
 #include <string>
 
+#include "configurator/config_page.h"
 #include "configurator/configurator_settings.h"
 #include "configurator/localize.h"
-#include "configurator/voice_test.h"
 #include "speech/speech_voice.h"
 
 struct TfmTCfgMain {
   HWND hwnd = nullptr;
-  HWND pages[6] = {};      // tsPageVoices ... tsPageAbout, in tab order
-  HWND voiceTabs[4] = {};  // tsVDlgMale, tsVDlgFemale, tsVDlgCreature, tsVoiceDoc
-  HWND filterBox = nullptr;  // sclbDSFilters
-  int filterScroll = 0;
-  int filterContentHeight = 0;
-  std::map<int, HWND> controls;  // by control id
+  // Tab order: VOICES, FILTERS, PARAMETERS, TESTING, INSTALLING, INFORMATION.
+  std::array<std::unique_ptr<ConfigPage>, 6> pages;
 
   std::string exeDir;   // with trailing backslash
   std::string exeName;
   std::string gameDir;  // with trailing backslash
   ConfiguratorSettings settings;
   std::string settingsIni;  // exeDir + LirraCfg.ini
-  std::string gameIni;      // gameDir + Morrowind.ini, source of the test texts
   LocalizeTable localizeTable;
   int currentLang = 0;
-  int testStringIndex = 0;
+  // The VOICES page lists the voices it knows; LISTEN speaks with it.
   SpeechVoice TestVoice{};
-  TestSound testSound;  // the voice test's DirectSound device and last buffer
-  uint8_t keyCodes[8] = {};  // one per key cell: A..D of START, then of STOP
 
-  HWND Item(int id) const {
-    auto found = controls.find(id);
-    return found == controls.end() ? nullptr : found->second;
-  }
+  std::string Localized(int lang, const char* key) const { return GetLocalizedText(localizeTable, lang, key); }
 };
+
+// Russian for 0, English for every other index: the flag buttons can show
+// nothing else, and what is saved is what they show.
+inline int LanguageOf(int32_t langIndex) { return langIndex == 0 ? 0 : 1; }
+
+// The language of the record, then every page from the record.
+void SettingsToForm(TfmTCfgMain& w);
+// Every page into the record.
+void FormToSettings(TfmTCfgMain& w);
 
 // Builds the window (hidden) and runs its start-up; the process may end in
 // it when the player cancels the search for the game.

@@ -1,5 +1,9 @@
 // Resource ids of Sethrim.exe.  Controls are named as in the window's
 // design (type prefix + subject), so each id says which control it is.
+// The name after IDC_ is also the control's key in the text table
+// (resources/localize.txt): a label or a button named here is captioned
+// from the entries of its name, with nothing to add in the code (the build
+// lists the names for the window, see CMakeLists.txt).
 #pragma once
 
 #define IDI_SETHRIM 1

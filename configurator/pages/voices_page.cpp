@@ -1,0 +1,142 @@
+#include "configurator/pages/voices_page.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "common/voice_config.h"
+#include "configurator/main_window.h"
+#include "configurator/resource.h"
+
+namespace {
+
+// The inner tabs in tab order, each the controls of one voice.
+struct VoiceTab {
+  const char* name;  // the tab's key in the text table
+  int dialog;
+  VoiceKind kind;
+  int list, pitch, rate, volume;
+};
+constexpr VoiceTab VoiceTabs[4] = {
+    {"tsVDlgMale", IDD_tsVDlgMale, VoiceMale, IDC_cbVDlgMale, IDC_tbVDlgPitchMale, IDC_tbVDlgRateMale,
+     IDC_tbVDlgVolumeMale},
+    {"tsVDlgFemale", IDD_tsVDlgFemale, VoiceFemale, IDC_cbVDlgFemale, IDC_tbVDlgPitchFemale,
+     IDC_tbVDlgRateFemale, IDC_tbVDlgVolumeFemale},
+    {"tsVDlgCreature", IDD_tsVDlgCreature, VoiceCreature, IDC_cbVDlgCrea, IDC_tbVDlgPitchCrea,
+     IDC_tbVDlgRateCrea, IDC_tbVDlgVolumeCrea},
+    {"tsVoiceDoc", IDD_tsVoiceDoc, VoiceDocument, IDC_cbVoiceDoc, IDC_tbVDocPitch, IDC_tbVDocRate,
+     IDC_tbVDocVolume},
+};
+// Document, creature, male, female: the order the lists are filled and
+// the voices shown.
+constexpr VoiceKind ShowOrder[VoiceKindCount] = {VoiceDocument, VoiceCreature, VoiceMale, VoiceFemale};
+
+// The installed voices, however long their list is.
+std::string InstalledVoices(SpeechVoice& voice) {
+  std::vector<char> buffer(1024);
+  for (;;) {
+    uint32_t count = 0;
+    buffer[0] = 0;
+    if (voice.ListVoices(buffer.data(), static_cast<uint32_t>(buffer.size()), &count) != 0) return "";
+    if (buffer[0] != 0 || count == 0 || buffer.size() >= (16u << 20)) return buffer.data();
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+INT_PTR CALLBACK VoiceTabProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+class VoicesPage final : public ConfigPage {
+ public:
+  explicit VoicesPage(TfmTCfgMain& window) : ConfigPage(window, "tsPageVoices", IDD_tsPageVoices) {}
+
+  void Create() override {
+    HWND genderTab = Item(IDC_pcVDlgGenderPageCtrl);
+    RECT area;
+    GetClientRect(hwnd, &area);
+    MoveWindow(genderTab, 1, 1, area.right - 2, area.bottom - 2, FALSE);
+    // Narrow padding keeps the four Russian voice captions in one row.
+    SendMessageW(genderTab, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
+    for (int i = 0; i < 4; ++i) {
+      AddTab(genderTab, i);
+      tabs_[i] = CreatePage(hwnd, VoiceTabs[i].dialog, VoiceTabProc, 0);
+    }
+    for (HWND tab : tabs_) PlaceInTab(genderTab, tab);
+
+    for (int i = 0; i < 4; ++i) {
+      const VoiceTab& t = VoiceTabs[i];
+      voices_[t.kind] = {GetDlgItem(tabs_[i], t.list), GetDlgItem(tabs_[i], t.pitch), GetDlgItem(tabs_[i], t.rate),
+                         GetDlgItem(tabs_[i], t.volume)};
+    }
+    for (const Voice& v : voices_) {
+      SetupSlider(v.pitch, -10, 10, 1, 0);
+      SetupSlider(v.rate, -10, 10, 1, 0);
+      SetupSlider(v.volume, 0, 100, 10, 100);
+    }
+    const std::string installed = InstalledVoices(window.TestVoice);
+    for (VoiceKind v : ShowOrder)
+      for (const std::string& voice : SplitLines(installed))
+        SendMessageA(voices_[v].list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(voice.c_str()));
+  }
+
+  bool SetCaption(const std::string& key, const std::wstring& text) override {
+    for (int i = 0; i < 4; ++i)
+      if (lstrcmpiA(key.c_str(), VoiceTabs[i].name) == 0) {
+        SetTabCaption(Item(IDC_pcVDlgGenderPageCtrl), i, text);
+        return true;
+      }
+    return false;
+  }
+
+  void Load(const ConfiguratorSettings& s) override {
+    // A name matches in any letter case; one that is not installed selects
+    // the first voice.
+    for (VoiceKind v : ShowOrder) {
+      const LRESULT found = SendMessageA(voices_[v].list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(s.voices[v].name.c_str()));
+      SendMessageW(voices_[v].list, CB_SETCURSEL, found == CB_ERR ? 0 : found, 0);
+    }
+    for (VoiceKind v : ShowOrder) SetVoiceSliders(voices_[v], s.voices[v].config);
+  }
+
+  void Store(ConfiguratorSettings& s) const override {
+    for (int v = 0; v < VoiceKindCount; ++v) {
+      s.voices[v].name = SelectedItem(voices_[v].list);
+      s.voices[v].config = VoiceConfigText(SliderPosition(voices_[v].pitch), SliderPosition(voices_[v].rate),
+                                           SliderPosition(voices_[v].volume));
+    }
+  }
+
+  void Start() override { ShowTab(Item(IDC_pcVDlgGenderPageCtrl), tabs_, 4, 0); }
+
+  INT_PTR DialogProc(UINT message, WPARAM, LPARAM lParam) override {
+    if (message != WM_NOTIFY) return FALSE;
+    const auto* from = reinterpret_cast<const NMHDR*>(lParam);
+    if (from->code != TCN_SELCHANGE || from->idFrom != IDC_pcVDlgGenderPageCtrl) return FALSE;
+    ShowTab(from->hwndFrom, tabs_, 4, static_cast<int>(SendMessageW(from->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    return TRUE;
+  }
+
+ private:
+  struct Voice {
+    HWND list, pitch, rate, volume;
+  };
+
+  // A configuration text without a value for a slider leaves the slider
+  // where it is: at start 0, 0 and 100.
+  static void SetVoiceSliders(const Voice& v, const std::string& config) {
+    if (config.empty()) return;
+    const HWND sliders[3] = {v.pitch, v.rate, v.volume};
+    const char* tags[3] = {PitchAttribute, RateAttribute, VolumeAttribute};
+    for (int i = 0; i < 3; ++i) {
+      const int32_t value = ReadVoiceTag(tags[i], config);
+      if (value < 0x10000) SetSliderPosition(sliders[i], value);
+    }
+  }
+
+  HWND tabs_[4] = {};
+  Voice voices_[VoiceKindCount] = {};  // by VoiceKind
+};
+
+}  // namespace
+
+std::unique_ptr<ConfigPage> MakeVoicesPage(TfmTCfgMain& window) { return std::make_unique<VoicesPage>(window); }
