@@ -53,8 +53,5 @@ inline constexpr char VoiceConfig[] = "VoiceConfig";
 inline constexpr const char* MenuKinds[10] = {"Chargen", "Service",   "Resting",   "Journal",  "Dialogue",
                                               "Container", "Inventory", "Documents", "Messages", "Options"};
 
-// The ten races of RaceConfig, in file order (VPOrc ... VPRedguard).
-inline constexpr const char* RaceKeys[10] = {"VPOrc",     "VPNord",     "VPBreton",   "VPKhajiit",  "VPDarkElf",
-                                             "VPHighElf", "VPWoodElf", "VPArgonian", "VPImperial", "VPRedguard"};
 
 }  // namespace settings_file

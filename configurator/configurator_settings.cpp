@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "common/races.h"
 #include "common/settings_keys.h"
 #include "common/voice_config.h"
 
@@ -94,7 +95,7 @@ void ForEachKey(Settings& s, Visit visit) {
     flag(PauseConfig, std::string(PausePrefix) + MenuKinds[i], s.flags[FlagMPauseFirst + i]);
   for (int i = 0; i < 10; ++i)
     flag(PauseConfig, std::string(KeepAiPrefix) + MenuKinds[i], s.flags[FlagMKeepAiFirst + i]);
-  for (int i = 0; i < 10; ++i) pitch(RaceConfig, RaceKeys[i], s.racePitch[i]);
+  for (int i = 0; i < RaceCount; ++i) pitch(RaceConfig, Races[i].pitchKey, s.racePitch[i]);
 }
 
 std::string ReadText(const char* section, const std::string& key, const std::string& fallback,

@@ -96,7 +96,7 @@ void ReadSettings(const char* fileName) {
     wsprintfA(key, "%s%s", KeepAiPrefix, MenuKinds[i]);
     Settings.MKeepAi[i] = ReadInt(PauseConfig, key, Settings.MKeepAi[i], path);
   }
-  for (int i = 0; i < 10; ++i) ReadPitch(RaceConfig, RaceKeys[i], Settings.RacePitch[i], path);
+  for (int i = 0; i < RaceCount; ++i) ReadPitch(RaceConfig, Races[i].pitchKey, Settings.RacePitch[i], path);
 
   ReadText(BaseConfig, settings_file::ConfigAppName, Settings.ConfigAppName, path);
 

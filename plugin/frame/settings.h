@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "common/races.h"
+
 struct PluginSettings {
   int32_t SpeakKeyCode;
   int32_t SilenceKeyCode;
@@ -24,17 +26,12 @@ struct PluginSettings {
   // Container, Inventory, Documents, Messages, Options.
   int32_t MPause[10];
   int32_t MKeepAi[10];
-  // Race pitches in file order: Orc, Nord, Breton, Khajiit, Dark Elf,
-  // High Elf, Wood Elf, Argonian, Imperial, Redguard.
-  int16_t RacePitch[10];
+  int16_t RacePitch[RaceCount];  // by Race
   char ConfigAppName[64];
 };
 
 enum MenuKind { MenuChargen, MenuService, MenuResting, MenuJournal, MenuDialogue,
                 MenuContainer, MenuInventory, MenuDocuments, MenuMessages, MenuOptions };
-
-enum Race { RaceOrc, RaceNord, RaceBreton, RaceKhajiit, RaceDarkElf,
-            RaceHighElf, RaceWoodElf, RaceArgonian, RaceImperial, RaceRedguard };
 
 // What the plug-in uses when a key is missing (a file the configurator never
 // saved, or no file at all).
