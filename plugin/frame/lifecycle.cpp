@@ -143,6 +143,7 @@ BOOL AttachPlugin(HINSTANCE instance) {
   lstrcpynA(PluginDir, modulePath, sizeof PluginDir);
 
   ReadSettings(settings_file::FileName);
+  CopyVoiceSettings(Settings);
   LOG_LINE("DLLMAIN::Main EXE module loaded at %08X.", static_cast<unsigned>(GameBase));
 
   if (GetProcAddress(GetModuleHandleA(nullptr), "IsModuleLoader")) {  // the loader's own program

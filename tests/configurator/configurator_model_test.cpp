@@ -166,6 +166,7 @@ TEST(ConfiguratorSettings, ThePluginReadsWhatTheConfiguratorWrote) {
     Settings = PluginDefaults();
     for (VoiceChannel* c : AllChannels) std::memset(c, 0, sizeof *c);
     ReadSettings((dir / "LirraCfg.ini").c_str());
+    CopyVoiceSettings(Settings);  // as attach does
 
     EXPECT_EQ(static_cast<uint32_t>(Settings.SpeakKeyCode), s.SpeakKeyCode);
     EXPECT_EQ(static_cast<uint32_t>(Settings.SilenceKeyCode), s.SilenceKeyCode);
