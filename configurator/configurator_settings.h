@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/settings_schema.h"
+
 // Voices in the order the file lists their keys.
 enum VoiceKind { VoiceDocument, VoiceMale, VoiceFemale, VoiceCreature, VoiceKindCount };
 
@@ -24,9 +26,9 @@ enum GlobalFlag {
   FlagDlgVoiceEnable,
   FlagDocAutoSpeak,
   FlagDlgAutoSpeak,
-  FlagMPauseFirst,                    // ten MPause... flags, menu kinds in file order
-  FlagMKeepAiFirst = FlagMPauseFirst + 10,  // ten MKeepAi... flags
-  GlobalFlagCount = FlagMKeepAiFirst + 10,
+  FlagMPauseFirst,                                     // ten MPause... flags, by MenuKind
+  FlagMKeepAiFirst = FlagMPauseFirst + MenuKindCount,  // ten MKeepAi... flags
+  GlobalFlagCount = FlagMKeepAiFirst + MenuKindCount,
 };
 
 struct VoiceSetting {
@@ -42,7 +44,7 @@ struct ConfiguratorSettings {
   int32_t MinDialogueFOV;
   std::array<int32_t, GlobalFlagCount> flags;
   // Slider position x 100, kept in 16 bits like the plug-in keeps them.
-  std::array<int16_t, 10> racePitch;  // RaceConfig order: Orc, Nord, Breton, ...
+  std::array<int16_t, RaceCount> racePitch;  // by Race
   int16_t VPBaseMale;
   int16_t VPBaseFemale;
   int16_t VPBaseCreature;
@@ -51,8 +53,52 @@ struct ConfiguratorSettings {
   std::string ConfigAppName;
 };
 
-// What the configurator assumes for every missing key (not what the plug-in
-// assumes: a file it saves is meant to be read as the player saw it).
+// Where each key that the configurator reads and writes lives in the record:
+// bind(id, field) once per key.  A key of the table left out or bound twice,
+// or bound to a field that cannot hold its form, fails the build
+// (configurator_settings.cpp).
+template <class S, class Bind>  // S: ConfiguratorSettings, const or not
+constexpr void BindConfiguratorFields(S& s, Bind&& bind) {
+  using settings_file::Setting;
+  bind(Setting::DocVoiceName, s.voices[VoiceDocument].name);
+  bind(Setting::DocVoiceConfig, s.voices[VoiceDocument].config);
+  bind(Setting::VoiceMaleName, s.voices[VoiceMale].name);
+  bind(Setting::VoiceFemaleName, s.voices[VoiceFemale].name);
+  bind(Setting::VoiceCreatureName, s.voices[VoiceCreature].name);
+  bind(Setting::VoiceMaleConfig, s.voices[VoiceMale].config);
+  bind(Setting::VoiceFemaleConfig, s.voices[VoiceFemale].config);
+  bind(Setting::VoiceCreatureConfig, s.voices[VoiceCreature].config);
+  bind(Setting::DocVoiceEnable, s.flags[FlagDocVoiceEnable]);
+  bind(Setting::DlgVoiceEnable, s.flags[FlagDlgVoiceEnable]);
+  bind(Setting::DocAutoSpeak, s.flags[FlagDocAutoSpeak]);
+  bind(Setting::DlgAutoSpeak, s.flags[FlagDlgAutoSpeak]);
+  bind(Setting::ConfigAppName, s.ConfigAppName);
+  bind(Setting::GameInstDir, s.GameInstDir);
+  bind(Setting::LangIndex, s.LangIndex);
+  bind(Setting::VPBaseMale, s.VPBaseMale);
+  bind(Setting::VPBaseFemale, s.VPBaseFemale);
+  bind(Setting::VPBaseCreature, s.VPBaseCreature);
+  bind(Setting::SpeakKeyCode, s.SpeakKeyCode);
+  bind(Setting::SilenceKeyCode, s.SilenceKeyCode);
+  bind(Setting::MaxDialogueFOV, s.MaxDialogueFOV);
+  bind(Setting::MinDialogueFOV, s.MinDialogueFOV);
+  bind(Setting::TTSBoundPitchDS, s.flags[FlagTTSBoundPitchDS]);
+  bind(Setting::VoiceFxByRace, s.flags[FlagVoiceFxByRace]);
+  bind(Setting::StopSpkOnClose, s.flags[FlagStopSpkOnClose]);
+  bind(Setting::DlgSwitchToFP, s.flags[FlagDlgSwitchToFP]);
+  bind(Setting::DlgEnableZoom, s.flags[FlagDlgEnableZoom]);
+  bind(Setting::AlwReadOpenJnl, s.flags[FlagAlwReadOpenJnl]);
+  bind(Setting::DocVoiceAsDlg, s.flags[FlagDocVoiceAsDlg]);
+  for (int kind = 0; kind < MenuKindCount; ++kind) {
+    bind(settings_file::PauseSetting(MenuKind(kind)), s.flags[FlagMPauseFirst + kind]);
+    bind(settings_file::KeepAiSetting(MenuKind(kind)), s.flags[FlagMKeepAiFirst + kind]);
+  }
+  for (int race = 0; race < RaceCount; ++race) bind(settings_file::RaceSetting(Race(race)), s.racePitch[race]);
+}
+
+// What the configurator assumes for every missing key: the table's
+// configurator defaults (not what the plug-in assumes: a file it saves is
+// meant to be read as the player saw it).
 ConfiguratorSettings ConfiguratorDefaults(const std::string& exeName);
 
 // An integer value as the configurator reads it: decimal with an optional
@@ -64,13 +110,14 @@ int32_t ParseIntValue(const std::string& text, int32_t fallback);
 // take the configurator's defaults.
 void LoadSettings(ConfiguratorSettings& settings, const std::string& path, const std::string& exeName);
 
-// Writes all 59 keys, one by one (other keys and sections of the file stay
-// as they are), and flushes.  False at the first write the system refused;
-// the caller reports it and may try again.
+// Writes every key the configurator knows (SettingsKeyCount), one by one in
+// the table's order (other keys and sections of the file stay as they are),
+// and flushes.  False at the first write the system refused; the caller
+// reports it and may try again.
 bool SaveSettings(const ConfiguratorSettings& settings, const std::string& path);
 
 // How many keys SaveSettings writes.
-inline constexpr int SettingsKeyCount = 59;
+inline constexpr int SettingsKeyCount = settings_file::ConfiguratorKeyCount();
 
 // Key chords: one virtual-key code per byte, 0 = empty slot.
 inline uint8_t ChordKey(uint32_t chord, int cell) { return static_cast<uint8_t>(chord >> (8 * cell)); }

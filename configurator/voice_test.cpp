@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/pitch_rule.h"
+#include "common/races.h"
 #include "common/voice_config.h"
 
 int TestRaceToRaceConfig(int testRace) {
-  // RaceConfig: Orc, Nord, Breton, Khajiit, Dark Elf, High Elf, Wood Elf,
-  // Argonian, Imperial, Redguard.
-  static constexpr int order[10] = {0, 2, 3, 8, 9, 1, 7, 6, 4, 5};
-  return testRace >= 0 && testRace < 10 ? order[testRace] : -1;
+  static constexpr Race listed[RaceCount] = {RaceOrc,  RaceBreton,   RaceKhajiit, RaceImperial, RaceRedguard,
+                                             RaceNord, RaceArgonian, RaceWoodElf, RaceDarkElf,  RaceHighElf};
+  return testRace >= 0 && testRace < RaceCount ? listed[testRace] : -1;
 }
 
 VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset) {
@@ -36,13 +37,8 @@ VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice,
     // A configuration without the pitch attribute is spoken as it is.
     if (SetConfigAttribute(PitchToVoiceScale(raceOffset), PitchAttribute, config) == ConfigChanged) plan.config = config;
   }
-  plan.frequencyOffset = base + (character && settings.flags[FlagVoiceFxByRace] ? raceOffset : 0);
+  plan.frequencyOffset = base + (RaceAddsPitch(character, settings.flags[FlagVoiceFxByRace]) ? raceOffset : 0);
   return plan;
-}
-
-uint32_t TestFrequency(uint32_t own, int32_t offset) {
-  const int64_t sum = static_cast<int64_t>(own) + offset;
-  return static_cast<uint32_t>(std::clamp<int64_t>(sum, 100, 100000));
 }
 
 void OpenTestSound(TestSound& sound, HWND owner) {
@@ -122,6 +118,6 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
   if (!buffer) return;
   DWORD own = 0;
   buffer->GetFrequency(&own);
-  buffer->SetFrequency(TestFrequency(own, plan.frequencyOffset));
+  buffer->SetFrequency(PitchedFrequency(own, plan.frequencyOffset));
   buffer->Play(0, 0, 0);
 }

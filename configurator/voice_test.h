@@ -20,9 +20,9 @@ struct IDirectSoundBuffer;
 // cbTestVoice's items, in their order.
 enum TestVoiceIndex { TestMale = 0, TestFemale = 1, TestCreature = 2, TestDocument = 3 };
 
-// The race of cbTestRaceType's item (Orc, Breton, Khajiit, Imperial,
-// Redguard, Nord, Argonian, Wood Elf, Dark Elf, High Elf) as an index of
-// the settings' race pitches (RaceConfig order); -1 outside the list.
+// The Race of cbTestRaceType's item (the list names the races in the order
+// of the FILTERS page's sliders), the index of its pitch in the settings;
+// -1 outside the list.
 int TestRaceToRaceConfig(int testRace);
 
 // What one test speaks with; `valid` is false for an index outside the list.
@@ -30,15 +30,11 @@ struct VoiceTestPlan {
   bool valid = false;
   std::string voiceName;
   std::string config;       // rewritten with the race step when so set
-  int32_t frequencyOffset;  // base pitch, plus the race pitch when so set (Hz)
+  int32_t frequencyOffset;  // base pitch, plus the race pitch when so set (Hz; common/pitch_rule.h)
 };
 
 // raceOffset: the chosen race's slider position x 100, in hertz.
 VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset);
-
-// The test buffer's frequency: its own plus the offset, limited to
-// 100..100000 Hz.
-uint32_t TestFrequency(uint32_t own, int32_t offset);
 
 // The window's DirectSound device and its last test buffer.
 struct TestSound {

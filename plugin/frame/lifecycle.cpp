@@ -137,6 +137,7 @@ void SetUpProcessState(HINSTANCE instance) {
   lstrcpynA(PluginDir, modulePath, sizeof PluginDir);
 
   ReadSettings(settings_file::FileName);
+  CopyVoiceSettings(Settings);
 }
 
 bool StartWorker() {

@@ -2,68 +2,43 @@
 
 #include <windows.h>
 
-#include "common/settings_keys.h"
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
-#include "plugin/speech/voice_channel.h"
 
-PluginSettings Settings = PluginDefaults();
+constinit PluginSettings Settings = PluginDefaults();
 
 namespace {
-using namespace settings_file;
+using settings_file::Key;
 
-struct IntKey {
-  const char* section;
-  const char* key;
-  int32_t PluginSettings::*field;
-};
+static_assert(settings_file::BindsEachKeyOnce<PluginSettings>(
+                  [](PluginSettings& s, auto&& bind) { BindPluginFields(s, bind); }, &Key::KnownToPlugin),
+              "BindPluginFields binds each key the plug-in reads once, to a field of its form");
 
-// BaseConfig integers, in reading order.
-constexpr IntKey BaseIntegers[] = {
-    {BaseConfig, settings_file::SpeakKeyCode, &PluginSettings::SpeakKeyCode},
-    {BaseConfig, settings_file::SilenceKeyCode, &PluginSettings::SilenceKeyCode},
-    {BaseConfig, settings_file::DocVoiceAsDlg, &PluginSettings::DocVoiceAsDlg},
-    {BaseConfig, settings_file::VoiceFxByRace, &PluginSettings::VoiceFxByRace},
-    {BaseConfig, settings_file::TTSBoundPitchDS, &PluginSettings::TTSBoundPitchDS},
-    {BaseConfig, settings_file::AlwReadOpenJnl, &PluginSettings::AlwReadOpenJnl},
-    {BaseConfig, settings_file::StopSpkOnClose, &PluginSettings::StopSpkOnClose},
-    {BaseConfig, settings_file::DlgSwitchToFP, &PluginSettings::DlgSwitchToFP},
-    {BaseConfig, settings_file::DlgEnableZoom, &PluginSettings::DlgEnableZoom},
-    {BaseConfig, settings_file::SmoothZooming, &PluginSettings::SmoothZooming},
-    {BaseConfig, settings_file::SpeakAfterZoom, &PluginSettings::SpeakAfterZoom},
-    {BaseConfig, settings_file::ZoomDistNPC, &PluginSettings::ZoomDistNPC},
-    {BaseConfig, settings_file::LangIndex, &PluginSettings::LangIndex},
-};
-
-int32_t ReadInt(const char* section, const char* key, int32_t current, const char* path) {
-  return static_cast<int32_t>(GetPrivateProfileIntA(section, key, current, path));
+int32_t ReadInt(const Key& key, int32_t current, const char* path) {
+  int32_t value = static_cast<int32_t>(GetPrivateProfileIntA(key.section, key.name, current, path));
+  if (value < key.range.min) {
+    LOG_LINE("DLLMAIN::%s=%i is below %i; %i is used.", key.name, value, key.range.min, key.range.min);
+    value = key.range.min;
+  } else if (value > key.range.max) {
+    LOG_LINE("DLLMAIN::%s=%i is above %i; %i is used.", key.name, value, key.range.max, key.range.max);
+    value = key.range.max;
+  }
+  return value;
 }
 
+// Flags and integers as read: any value other than 0 is on.
+void Read(const Key& key, int32_t& field, const char* path) { field = ReadInt(key, field, path); }
+
 // Pitches keep only their low 16 bits, sign included.
-void ReadPitch(const char* section, const char* key, int16_t& field, const char* path) {
-  field = static_cast<int16_t>(ReadInt(section, key, field, path));
+void Read(const Key& key, int16_t& field, const char* path) {
+  field = static_cast<int16_t>(ReadInt(key, field, path));
 }
 
 template <size_t N>
-void ReadText(const char* section, const char* key, char (&field)[N], const char* path) {
+void Read(const Key& key, char (&field)[N], const char* path) {
   char current[N];
   lstrcpynA(current, field, N);
-  GetPrivateProfileStringA(section, key, current, field, N, path);
-}
-
-// Dialogue voices share VoiceEnable and AutoSpeak of LirraDlg; the document
-// voice has its own in LirraDoc.
-void ReadChannelFlags(const char* section, const char* path, VoiceChannel* const* channels, int count) {
-  const int32_t enabled = ReadInt(section, settings_file::VoiceEnable, 0, path);
-  const int32_t autoSpeak = ReadInt(section, settings_file::AutoSpeak, 1, path);
-  for (int i = 0; i < count; ++i) {
-    channels[i]->enabled = enabled;
-    channels[i]->autoSpeak = autoSpeak;
-  }
-}
-
-void DefaultVoiceName(VoiceChannel& channel) {
-  if (channel.voiceName[0] == 0) lstrcpyA(channel.voiceName, "?");
+  GetPrivateProfileStringA(key.section, key.name, current, field, N, path);
 }
 }  // namespace
 
@@ -75,45 +50,7 @@ void ReadSettings(const char* fileName) {
     lstrcpynA(path, PluginDir, sizeof path);
     lstrcatA(path, fileName);
   }
-
-  for (const IntKey& k : BaseIntegers) Settings.*k.field = ReadInt(k.section, k.key, Settings.*k.field, path);
-  // A negative distance (only a hand-edited file has one) would let the zoom
-  // divide by the distance of a partner standing on the player.
-  if (Settings.ZoomDistNPC < 0) {
-    LOG_LINE("DLLMAIN::ZoomDistNPC=%i is below 0; 0 is used.", Settings.ZoomDistNPC);
-    Settings.ZoomDistNPC = 0;
-  }
-  ReadPitch(BaseConfig, settings_file::VPBaseMale, Settings.VPBaseMale, path);
-  ReadPitch(BaseConfig, settings_file::VPBaseFemale, Settings.VPBaseFemale, path);
-  ReadPitch(BaseConfig, settings_file::VPBaseCreature, Settings.VPBaseCreature, path);
-
-  char key[32];
-  for (int i = 0; i < 10; ++i) {
-    wsprintfA(key, "%s%s", PausePrefix, MenuKinds[i]);
-    Settings.MPause[i] = ReadInt(PauseConfig, key, Settings.MPause[i], path);
-  }
-  for (int i = 0; i < 10; ++i) {
-    wsprintfA(key, "%s%s", KeepAiPrefix, MenuKinds[i]);
-    Settings.MKeepAi[i] = ReadInt(PauseConfig, key, Settings.MKeepAi[i], path);
-  }
-  for (int i = 0; i < 10; ++i) ReadPitch(RaceConfig, RaceKeys[i], Settings.RacePitch[i], path);
-
-  ReadText(BaseConfig, settings_file::ConfigAppName, Settings.ConfigAppName, path);
-
-  VoiceChannel* const dialogue[] = {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg};
-  for (VoiceChannel* c : dialogue) DefaultVoiceName(*c);
-  DefaultVoiceName(VoiceDoc);
-
-  ReadChannelFlags(LirraDlg, path, dialogue, 3);
-  ReadText(LirraDlg, settings_file::VoiceMaleName, VoiceMaleDlg.voiceName, path);
-  ReadText(LirraDlg, settings_file::VoiceFemaleName, VoiceFemaleDlg.voiceName, path);
-  ReadText(LirraDlg, settings_file::VoiceCreatureName, VoiceCreatureDlg.voiceName, path);
-  ReadText(LirraDlg, settings_file::VoiceMaleConfig, VoiceMaleDlg.voiceConfig, path);
-  ReadText(LirraDlg, settings_file::VoiceFemaleConfig, VoiceFemaleDlg.voiceConfig, path);
-  ReadText(LirraDlg, settings_file::VoiceCreatureConfig, VoiceCreatureDlg.voiceConfig, path);
-
-  VoiceChannel* const document[] = {&VoiceDoc};
-  ReadChannelFlags(LirraDoc, path, document, 1);
-  ReadText(LirraDoc, settings_file::VoiceName, VoiceDoc.voiceName, path);
-  ReadText(LirraDoc, settings_file::VoiceConfig, VoiceDoc.voiceConfig, path);
+  // The order of reading has no effect on what is read.
+  BindPluginFields(Settings,
+                   [&](settings_file::Setting id, auto& field) { Read(settings_file::KeyOf(id), field, path); });
 }

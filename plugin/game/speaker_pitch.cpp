@@ -4,19 +4,13 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include "common/pitch_rule.h"
+#include "common/races.h"
 #include "common/voice_config.h"
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_access.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
-
-namespace {
-// Race ids as the game stores them, in the order of the race settings.
-constexpr const char* RaceIds[10] = {"Orc",      "Nord",     "Breton",   "Khajiit",  "Dark Elf",
-                                     "High Elf", "Wood Elf", "Argonian", "Imperial", "Redguard"};
-constexpr uint32_t MinFrequency = 100;
-constexpr uint32_t MaxFrequency = 100000;
-}  // namespace
 
 int32_t RacePitch(ObjectRef* speaker) {
   if (!speaker) return 0;
@@ -24,8 +18,8 @@ int32_t RacePitch(ObjectRef* speaker) {
   if (!record || !record->actorData || !record->actorData->race) return 0;
   char id[32];
   lstrcpynA(id, GetRaceId(speaker), sizeof id);
-  for (int i = 0; i < 10; ++i)
-    if (lstrcmpA(id, RaceIds[i]) == 0) return Settings.RacePitch[i];
+  for (const RaceNames& race : Races)
+    if (lstrcmpA(id, race.gameId) == 0) return Settings.RacePitch[race.race];
   return 0;
 }
 
@@ -34,15 +28,8 @@ int32_t SpeakerPitchOffset(ObjectRef* speaker) {
   if (!record) return 0;
   if (IsCreatureRecord(record)) return Settings.VPBaseCreature;
   int32_t offset = record->actorData && IsFemaleRecord(record) ? Settings.VPBaseFemale : Settings.VPBaseMale;
-  if (Settings.VoiceFxByRace) offset += RacePitch(speaker);
+  if (RaceAddsPitch(/*speakerHasRace=*/true, Settings.VoiceFxByRace)) offset += RacePitch(speaker);
   return offset;
-}
-
-uint32_t PitchedFrequency(uint32_t frequency, int32_t offset) {
-  const int64_t sum = static_cast<int64_t>(frequency) + offset;
-  if (sum < MinFrequency) return MinFrequency;
-  if (sum > MaxFrequency) return MaxFrequency;
-  return static_cast<uint32_t>(sum);
 }
 
 uint32_t ApplySpeakerPitch(IDirectSoundBuffer* buffer, VoiceChannel* channel) {

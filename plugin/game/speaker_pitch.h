@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "common/pitch_rule.h"
+
 struct IDirectSoundBuffer;
 struct ObjectRef;
 struct VoiceChannel;
@@ -13,14 +15,12 @@ struct VoiceChannel;
 int32_t RacePitch(ObjectRef* speaker);
 
 // Sets the buffer's frequency to its own plus the speaker's offset, limited
-// to 100..100000.  1 when there is no buffer or no speaker (nothing done).
+// to 100..100000 (PitchedFrequency).  1 when there is no buffer or no
+// speaker (nothing done).
 uint32_t ApplySpeakerPitch(IDirectSoundBuffer* buffer, VoiceChannel* channel);
 
 // The offset ApplySpeakerPitch adds for this speaker.
 int32_t SpeakerPitchOffset(ObjectRef* speaker);
-
-// The frequency after the offset, limited to what DirectSound accepts.
-uint32_t PitchedFrequency(uint32_t frequency, int32_t offset);
 
 // With speaker pitch by race bound to the voice (VoiceFxByRace and
 // TTSBoundPitchDS both on), the pitch value a line of this NPC is rendered

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "plugin/frame/settings.h"
 #include "plugin/speech/text_filter.h"
 #include "plugin/speech/voice_file_name.h"
 
@@ -10,6 +11,27 @@ VoiceChannel VoiceMaleDlg;
 VoiceChannel VoiceFemaleDlg;
 VoiceChannel VoiceCreatureDlg;
 VoiceChannel VoiceDoc;
+
+void CopyVoiceSettings(const PluginSettings& s) {
+  static_assert(sizeof VoiceChannel::voiceName == VoiceTextSize && sizeof VoiceChannel::voiceConfig == VoiceTextSize);
+  const struct {
+    VoiceChannel* channel;
+    int32_t enabled, autoSpeak;
+    const char* name;
+    const char* config;
+  } voices[] = {
+      {&VoiceMaleDlg, s.DlgVoiceEnable, s.DlgAutoSpeak, s.VoiceMaleName, s.VoiceMaleConfig},
+      {&VoiceFemaleDlg, s.DlgVoiceEnable, s.DlgAutoSpeak, s.VoiceFemaleName, s.VoiceFemaleConfig},
+      {&VoiceCreatureDlg, s.DlgVoiceEnable, s.DlgAutoSpeak, s.VoiceCreatureName, s.VoiceCreatureConfig},
+      {&VoiceDoc, s.DocVoiceEnable, s.DocAutoSpeak, s.DocVoiceName, s.DocVoiceConfig},
+  };
+  for (const auto& v : voices) {
+    v.channel->enabled = static_cast<uint32_t>(v.enabled);
+    v.channel->autoSpeak = static_cast<uint32_t>(v.autoSpeak);
+    lstrcpynA(v.channel->voiceName, v.name, sizeof v.channel->voiceName);
+    lstrcpynA(v.channel->voiceConfig, v.config, sizeof v.channel->voiceConfig);
+  }
+}
 
 bool SetChannelText(VoiceChannel* channel, const char* text) {
   HANDLE heap = GetProcessHeap();

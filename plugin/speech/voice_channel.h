@@ -6,6 +6,7 @@
 #include "speech/speech_voice.h"
 
 struct ObjectRef;
+struct PluginSettings;
 
 struct VoiceChannel {
   SpeechVoice voice;
@@ -41,6 +42,12 @@ void MakeVoiceFileName(const VoiceChannel* channel, char* name);
 // The channel a voice-file path names (VoiceFileAddress), or null when the
 // name is not ours or its address is not one of the four channels.
 VoiceChannel* ChannelFromVoiceFileName(const char* path);
+
+// Hands the voice keys that ReadSettings put into the record to the four
+// channels, at attach before the worker starts: the three dialogue channels
+// share LirraDlg's VoiceEnable and AutoSpeak, and each channel takes its own
+// voice name and configuration.
+void CopyVoiceSettings(const PluginSettings& settings);
 
 // The channel at this address, or null when it is not one of the four: an
 // address that came from outside (a message, a file name) is used only then.

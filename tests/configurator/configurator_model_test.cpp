@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <type_traits>
 
 #include "configurator/configurator_settings.h"
 #include "configurator/key_names.h"
@@ -14,10 +15,48 @@
 #include "plugin/speech/voice_channel.h"
 #include "support/test_support.h"
 
+using settings_file::Default;
+using settings_file::Key;
+using settings_file::Schema;
+using settings_file::Setting;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
 
 namespace {
+
+// A key's value in either program's record, through that program's binding,
+// as the file would spell it.
+template <class Field>
+std::string AsText(const Field& field) {
+  if constexpr (std::is_same_v<Field, std::string>) return field;
+  else if constexpr (std::is_array_v<Field>) return std::string(field);
+  else if constexpr (std::is_same_v<Field, uint32_t>) return std::to_string(static_cast<int32_t>(field));
+  else return std::to_string(field);
+}
+std::string ValueOf(const ConfiguratorSettings& s, Setting id) {
+  std::string value;
+  BindConfiguratorFields(s, [&](Setting bound, const auto& field) {
+    if (bound == id) value = AsText(field);
+  });
+  return value;
+}
+std::string ValueOf(PluginSettings& s, Setting id) {
+  std::string value;
+  BindPluginFields(s, [&](Setting bound, const auto& field) {
+    if (bound == id) value = AsText(field);
+  });
+  return value;
+}
+std::string AsText(const Default& d, const std::string& exeName) {
+  switch (d.kind) {
+    case Default::Number: return std::to_string(d.number);
+    case Default::Text: return d.text;
+    case Default::OwnFileName: return exeName;
+    case Default::NotKnown: break;
+  }
+  return "";
+}
+std::string Where(const Key& key) { return std::string(key.section) + " " + key.name; }
 
 TEST(ConfiguratorSettings, MissingFileGivesTheConfiguratorDefaults) {
   ScratchDir dir("cfg-none");
@@ -127,6 +166,24 @@ ConfiguratorSettings PlayerChoices(int set) {
   return s;
 }
 
+// The premise of the round trips below, for every key of the table: each
+// reader that knows the key starts from a value that one of the two sets
+// does not hold.  A new key fails here until PlayerChoices gives it values.
+TEST(ConfiguratorSettings, TheChoicesMoveEveryKey) {
+  const ConfiguratorSettings sets[2] = {PlayerChoices(0), PlayerChoices(1)};
+  for (const Key& key : Schema) {
+    if (!key.KnownToConfigurator()) continue;
+    auto movedFrom = [&](const Default& start) {
+      const std::string value = AsText(start, "Fallback.exe");
+      return ValueOf(sets[0], key.id) != value || ValueOf(sets[1], key.id) != value;
+    };
+    EXPECT_TRUE(movedFrom(key.configurator)) << Where(key);
+    if (key.KnownToPlugin()) {
+      EXPECT_TRUE(movedFrom(key.plugin)) << Where(key);
+    }
+  }
+}
+
 TEST(ConfiguratorSettings, SaveThenLoadGivesTheSameRecord) {
   for (int set = 0; set < 2; ++set) {
     SCOPED_TRACE(set);
@@ -151,6 +208,15 @@ TEST(ConfiguratorSettings, SaveThenLoadGivesTheSameRecord) {
     }
     EXPECT_EQ(loaded.GameInstDir, saved.GameInstDir);
     EXPECT_EQ(loaded.ConfigAppName, saved.ConfigAppName);
+    // And key by key through the binding, so that a key added to the table
+    // is compared without a line here.
+    int keys = 0;
+    for (const Key& key : Schema) {
+      if (!key.KnownToConfigurator()) continue;
+      EXPECT_EQ(ValueOf(loaded, key.id), ValueOf(saved, key.id)) << Where(key);
+      ++keys;
+    }
+    EXPECT_EQ(keys, SettingsKeyCount);
   }
 }
 
@@ -166,6 +232,16 @@ TEST(ConfiguratorSettings, ThePluginReadsWhatTheConfiguratorWrote) {
     Settings = PluginDefaults();
     for (VoiceChannel* c : AllChannels) std::memset(c, 0, sizeof *c);
     ReadSettings((dir / "LirraCfg.ini").c_str());
+    CopyVoiceSettings(Settings);  // as attach does
+
+    // Key by key through both bindings: what the plug-in reads of a key the
+    // configurator writes is what was written; a key only the plug-in knows
+    // keeps the plug-in's default.
+    for (const Key& key : Schema) {
+      if (!key.KnownToPlugin()) continue;
+      const std::string expected = key.KnownToConfigurator() ? ValueOf(s, key.id) : AsText(key.plugin, "");
+      EXPECT_EQ(ValueOf(Settings, key.id), expected) << Where(key);
+    }
 
     EXPECT_EQ(static_cast<uint32_t>(Settings.SpeakKeyCode), s.SpeakKeyCode);
     EXPECT_EQ(static_cast<uint32_t>(Settings.SilenceKeyCode), s.SilenceKeyCode);

@@ -13,11 +13,13 @@ using testsupport::ScratchDir;
 namespace {
 
 // Every read starts from a freshly attached plug-in: defaults in the record,
-// channels zero-filled.
+// channels zero-filled; and, as attach does, the voice keys are then handed
+// to the channels.
 void ReadFresh(const std::string& path) {
   Settings = PluginDefaults();
   for (VoiceChannel* c : AllChannels) std::memset(c, 0, sizeof *c);
   ReadSettings(path.c_str());
+  CopyVoiceSettings(Settings);
 }
 
 // What the configurator writes when nothing was changed.

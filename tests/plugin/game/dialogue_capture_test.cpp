@@ -256,14 +256,6 @@ TEST_F(Pitch, OffsetByKindSexAndRace) {
   }
 }
 
-TEST_F(Pitch, FrequencyStaysWithinWhatDirectSoundTakes) {
-  const struct { uint32_t frequency; int32_t offset; uint32_t result; } cases[] = {
-      {22050, -30000, 100}, {90000, 20000, 100000}, {44100, 3000, 47100}, {44100, -44000, 100},
-      {44100, -44001, 100}, {100, 0, 100},          {44100, 55900, 100000},
-  };
-  for (const auto& c : cases) EXPECT_EQ(PitchedFrequency(c.frequency, c.offset), c.result) << c.offset;
-}
-
 TEST_F(Pitch, ApplySpeakerPitchNeedsBufferAndSpeaker) {
   VoiceChannel channel{};
   EXPECT_EQ(ApplySpeakerPitch(nullptr, &channel), 1u);
