@@ -55,12 +55,21 @@ HWND WaitForConfigurator(const std::string& dir) {
   return search.found;
 }
 
-// The configurator writes its settings beside itself when its window closes.
+// The configurator writes its settings beside itself when its window closes,
+// key by key: they are all there once its process has ended.
 bool CloseConfigurator(const std::string& dir) {
   HWND window = WaitForConfigurator(dir);
   if (!window) return false;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
   PostMessageW(window, WM_CLOSE, 0, 0);
-  for (int i = 0; i < 300 && !FileExists(dir + "\\LirraCfg.ini"); ++i) Sleep(100);
+  if (process) {
+    WaitForSingleObject(process, 30000);
+    CloseHandle(process);
+  } else {
+    for (int i = 0; i < 300 && !FileExists(dir + "\\LirraCfg.ini"); ++i) Sleep(100);
+  }
   return FileExists(dir + "\\LirraCfg.ini");
 }
 
