@@ -23,6 +23,8 @@ struct GameFolder {
                       cwd.empty() ? dir.path() : cwd);
   }
   std::string Report(const std::string& name) { return ReportValue(ReadFile(dir / "report.txt"), name); }
+  // Read once the program has ended: the plug-in has written every line
+  // before its process is gone (at the exit event, at the latest at detach).
   std::vector<std::string> Log() { return LogValues(dir / "ModuleLoader.log"); }
   ScratchDir dir;
 };

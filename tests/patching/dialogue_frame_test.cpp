@@ -17,6 +17,7 @@
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
 #include "raw_memory.h"
+#include "support/plugin_log.h"
 #include "support/test_support.h"
 
 using game_double::Frame;
@@ -520,9 +521,9 @@ TEST_F(DialogueFrames, LinesOfTheDialogueDroppedAtTheExit) {
   speechActive = 0;
   WorkerThreadId = savedWorker;
   channel.enabled = enabled;
-  LogFilePath[0] = 0;
-  EXPECT_EQ(testsupport::LogValues(dir / "ModuleLoader.log"),
+  EXPECT_EQ(testsupport::WrittenLog(dir / "ModuleLoader.log"),
             std::vector<std::string>{"EVENT::Trying to speak: After the dialogue."});
+  LogFilePath[0] = 0;
 }
 
 }  // namespace

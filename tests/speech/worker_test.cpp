@@ -18,6 +18,7 @@
 #include "plugin/speech/voice_channel.h"
 #include "game/fake_game.h"
 #include "speech_test_support.h"
+#include "support/plugin_log.h"
 
 using namespace speechtest;
 using namespace testsupport;
@@ -112,10 +113,10 @@ class Worker : public ::testing::Test {
       if (c->text) HeapFree(GetProcessHeap(), 0, c->text);
       c->text = nullptr;
     }
-    LogFilePath[0] = 0;
+    CloseLog();
   }
 
-  std::vector<std::string> Log() { return LogValues(dir_ / "ModuleLoader.log"); }
+  std::vector<std::string> Log() { return WrittenLog(dir_ / "ModuleLoader.log"); }
   bool HasLine(const std::string& line) {
     for (const std::string& l : Log())
       if (l == line) return true;
@@ -407,7 +408,7 @@ std::vector<std::string> RunLoopHere(const char* name, const std::function<void(
   speechActive = 0;
   RunSpeakLoop();
   WorkerThreadId = savedWorker;
-  std::vector<std::string> log = LogValues(dir / "ModuleLoader.log");
+  std::vector<std::string> log = WrittenLog(dir / "ModuleLoader.log");
   LogFilePath[0] = 0;
   HeapFree(GetProcessHeap(), 0, VoiceMaleDlg.text);
   VoiceMaleDlg.text = nullptr;
@@ -440,7 +441,7 @@ TEST(SpeakLoop, ARequestForAnUnknownChannelIsLeftAlone) {
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
   speechActive = 0;
   RunSpeakLoop();
-  EXPECT_TRUE(LogValues(dir / "ModuleLoader.log").empty());
+  EXPECT_TRUE(WrittenLog(dir / "ModuleLoader.log").empty());
   EXPECT_EQ(HeapSize(heap, 0, theirs), static_cast<SIZE_T>(16));  // still allocated
   HeapFree(heap, 0, theirs);
   LogFilePath[0] = 0;
