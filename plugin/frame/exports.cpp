@@ -35,6 +35,7 @@ extern "C" uint32_t __stdcall ModEventOnHostStart() {
 extern "C" uint32_t __stdcall ModEventOnHostExit() {
   LOG_LINE("Unloading...");
   ReleaseVoicesFromHost();
+  StopLogWriter();  // the host may end the process next
   return 0;
 }
 

@@ -168,6 +168,9 @@ BOOL AttachPlugin(HINSTANCE instance) {
   LOG_LINE("Starting %s...", ProductName);
   if (InstallHooks() != 0) return RefuseToStart();
   if (!StartWorker()) return FailedWorkerStart();
+  // From here on the game's threads only queue their lines.  Without the
+  // writer they write them themselves, as everything before did.
+  if (LoggingOn()) StartLogWriter();
   Started = true;
   return TRUE;
 }
@@ -192,8 +195,12 @@ void DetachPlugin(bool processTerminating) {
   // The C runtime also calls the entry with DETACH after a refused attach:
   // nothing was started then, so there is nothing to say or release.
   if (!Started) return;
+  // At process exit the other threads are already gone, possibly in the
+  // middle of a COM call or of a log write: the log takes no lock from here
+  // on and writes every waiting line on this thread, and nothing else is
+  // touched.
+  if (processTerminating) LogFromTheLastThread();
   LOG_LINE("Unloading...");
-  // At process exit the system reclaims everything, and the other threads are
-  // already gone, possibly in the middle of a COM call: touch nothing.
   if (!processTerminating) ReleaseVoicesFromHost();
+  StopLogWriter();
 }

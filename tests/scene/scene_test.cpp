@@ -41,7 +41,7 @@ struct Scene {
                               (voiceFxByRace ? "" : " --no-reading"),
                           dir.path(), 240000);  // below ctest's limit, so this test reports it
     report = ReadFile(dir / "report.txt");
-    log = LogValues(dir / "ModuleLoader.log");
+    log = LogValues(dir / "ModuleLoader.log");  // complete: the game has ended
   }
   std::string Say(int index, const std::string& field) const {
     return ReportValue(report, "say." + std::to_string(index) + "." + field);

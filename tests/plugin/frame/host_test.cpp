@@ -2,6 +2,8 @@
 // no host log, the configurator launch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/test_support.h"
 
 using namespace testsupport;
@@ -23,6 +25,8 @@ struct GameFolder {
                       cwd.empty() ? dir.path() : cwd);
   }
   std::string Report(const std::string& name) { return ReportValue(ReadFile(dir / "report.txt"), name); }
+  // Read once the program has ended: the plug-in has written every line
+  // before its process is gone (at the exit event, at the latest at detach).
   std::vector<std::string> Log() { return LogValues(dir / "ModuleLoader.log"); }
   ScratchDir dir;
 };
@@ -55,12 +59,21 @@ HWND WaitForConfigurator(const std::string& dir) {
   return search.found;
 }
 
-// The configurator writes its settings beside itself when its window closes.
+// The configurator writes its settings beside itself when its window closes,
+// key by key: they are all there once its process has ended.
 bool CloseConfigurator(const std::string& dir) {
   HWND window = WaitForConfigurator(dir);
   if (!window) return false;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
   PostMessageW(window, WM_CLOSE, 0, 0);
-  for (int i = 0; i < 300 && !FileExists(dir + "\\LirraCfg.ini"); ++i) Sleep(100);
+  if (process) {
+    WaitForSingleObject(process, 30000);
+    CloseHandle(process);
+  } else {
+    for (int i = 0; i < 300 && !FileExists(dir + "\\LirraCfg.ini"); ++i) Sleep(100);
+  }
   return FileExists(dir + "\\LirraCfg.ini");
 }
 
@@ -97,7 +110,7 @@ TEST(Host, GameModeLinesInOrder) {
   game.dir.Write("LirraCfg.ini", "[LirraDlg]\r\nVoiceEnable=1\r\n[LirraDoc]\r\nVoiceEnable=1\r\n");
   ASSERT_EQ(game.Run("Morrowind.exe", "--wait-log \"WRKTHREAD::Entering message loop.\""), 0);
   EXPECT_EQ(game.Report("load"), "ok");
-  EXPECT_EQ(game.Report("threads.added"), "1");
+  EXPECT_EQ(game.Report("threads.added"), "2");  // the worker and the log's writer
   EXPECT_EQ(game.Report("wait_log"), "found");
   auto log = game.Log();
   ASSERT_FALSE(log.empty());
@@ -111,6 +124,30 @@ TEST(Host, GameModeLinesInOrder) {
                       "WRKTHREAD::Trying to initialize 'VoiceCreatureDlg'.", "WRKTHREAD::Entering message loop."});
   ExpectInOrder(log, {"Initialized", "Unloading..."});
   for (const std::string& line : log) EXPECT_EQ(line.find("'VoiceDoc'"), std::string::npos) << line;
+}
+
+// A host that ends the process without its exit event, over a log grown
+// long (each write slow, the writer behind): the process still ends, the
+// host's old entries stay, and the plug-in's lines are all there in order,
+// detach's "Unloading..." last.
+TEST(Host, ProcessEndWithoutTheExitEventWritesEveryLine) {
+  GameFolder game("host-noexit");
+  game.dir.Write("LirraCfg.ini", "[LirraDlg]\r\nVoiceEnable=1\r\n");
+  std::string old = "[Quorrim]\r\n";
+  for (int i = 0; i < 3000; ++i) old += "old" + std::to_string(i) + "_1.1.2000_0:0:0:0=EVENT::Trying to speak: Hm.\r\n";
+  game.dir.Write("ModuleLoader.log", old);
+  ASSERT_EQ(game.Run("Morrowind.exe", "--wait-log \"WRKTHREAD::Entering message loop.\" --no-exit-event"), 0);
+  EXPECT_EQ(game.Report("done"), "1");
+  auto log = game.Log();
+  ASSERT_GT(log.size(), 3000u);
+  for (size_t i = 0; i < 3000; ++i) ASSERT_EQ(log[i], "EVENT::Trying to speak: Hm.") << i;
+  log.erase(log.begin(), log.begin() + 3000);
+  ExpectInOrder(log, {"DLLMAIN::Main EXE module loaded at 00400000.", "Starting Quorrim...",
+                      "DLLMAIN::Worker thread are created successfully.", "Entering worker thread...",
+                      "WRKTHREAD::Trying to initialize 'VoiceMaleDlg'.", "WRKTHREAD::Entering message loop."});
+  EXPECT_NE(std::find(log.begin(), log.end(), "Initialized"), log.end());
+  EXPECT_EQ(log.back(), "Unloading...");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Unloading..."), 1);
 }
 
 TEST(Host, DisabledVoicesAreNotSetUp) {

@@ -6,6 +6,7 @@
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
 #include "plugin/speech/voice_channel.h"
+#include "support/plugin_log.h"
 #include "support/test_support.h"
 
 using testsupport::ScratchDir;
@@ -146,9 +147,9 @@ TEST(Settings, NegativeZoomDistanceReadsAsZero) {
     const std::string log = dir / (std::string("loader-") + c.value + ".log");
     lstrcpynA(LogFilePath, log.c_str(), sizeof LogFilePath);
     ReadFresh(dir / "LirraCfg.ini");
+    const std::vector<std::string> lines = testsupport::WrittenLog(log);
     LogFilePath[0] = 0;
     EXPECT_EQ(Settings.ZoomDistNPC, c.read) << c.value;
-    const std::vector<std::string> lines = testsupport::LogValues(log);
     ASSERT_EQ(lines.size(), c.logLines) << c.value;
     if (c.logLines) {
       EXPECT_EQ(lines[0], "DLLMAIN::ZoomDistNPC=-40 is below 0; 0 is used.");

@@ -19,10 +19,11 @@
 #include "plugin/game/speaker_pitch.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
+#include "support/plugin_log.h"
 #include "support/test_support.h"
 
 using fakegame::Actor;
-using testsupport::LogValues;
+using testsupport::WrittenLog;
 using testsupport::ScratchDir;
 
 namespace {
@@ -66,10 +67,10 @@ class Capture : public ::testing::Test {
     Dialogue.CurrentSpeaker = nullptr;
   }
   ~Capture() override {
-    LogFilePath[0] = 0;
+    testsupport::CloseLog();
     WorkerThreadId = 0;
   }
-  std::vector<std::string> Log() { return LogValues(log / "loader.log"); }
+  std::vector<std::string> Log() { return WrittenLog(log / "loader.log"); }
 
   ScratchDir log;
   fakegame::Game game;
@@ -188,7 +189,8 @@ TEST_F(Capture, DocumentTextGoesToTheDocumentVoiceOrThePlayersOwn) {
     // (the profile file does not keep a value's trailing blanks)
     std::vector<std::string> expected = {"MORROWIND::Preparing document text: A page."};
     if (c.sexLine) expected.push_back(c.sexLine);
-    EXPECT_EQ(LogValues(dir / "loader.log"), expected);
+    EXPECT_EQ(WrittenLog(dir / "loader.log"), expected);
+    lstrcpynA(LogFilePath, (log / "loader.log").c_str(), sizeof LogFilePath);  // dir goes now
   }
 }
 

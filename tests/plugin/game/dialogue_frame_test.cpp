@@ -18,8 +18,9 @@
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
-#include "support/raw_memory.h"
 #include "sapi_standin_control.h"
+#include "support/plugin_log.h"
+#include "support/raw_memory.h"
 #include "support/test_support.h"
 
 using game_double::Frame;
@@ -536,9 +537,9 @@ TEST_F(DialogueFrames, LinesOfTheDialogueDroppedAtTheExit) {
   SpeakLoop.speechActive = 0;
   WorkerThreadId = savedWorker;
   channel.enabled = enabled;
-  LogFilePath[0] = 0;
-  EXPECT_EQ(testsupport::LogValues(dir / "ModuleLoader.log"),
+  EXPECT_EQ(testsupport::WrittenLog(dir / "ModuleLoader.log"),
             std::vector<std::string>{"EVENT::Trying to speak: After the dialogue."});
+  LogFilePath[0] = 0;
 }
 
 // The worker renders a line and waits for the smooth zoom before it hands it

@@ -21,6 +21,7 @@
 #include "plugin/game/voice_playback.h"
 #include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
+#include "support/plugin_log.h"
 #include "support/test_support.h"
 
 using fakegame::Actor;
@@ -192,9 +193,9 @@ TEST_F(VoiceFile, BufferCreationFailureIsLoggedAndHandsNothing) {
   *reinterpret_cast<IDirectSound**>(reinterpret_cast<uint8_t*>(game.soundManager()) + 0x0C) = &refusing;
   Render("Hm.");
   EXPECT_EQ(Load(NameOf(&VoiceFemaleDlg)), nullptr);
-  LogFilePath[0] = 0;
-  EXPECT_EQ(testsupport::LogValues(dir / "loader.log"),
+  EXPECT_EQ(testsupport::WrittenLog(dir / "loader.log"),
             std::vector<std::string>{"BIGCLASS::ProcessVoiceFile -> Creating DirectSound buffer FAILED!"});
+  LogFilePath[0] = 0;
   for (const SpeakerBufferEntry& e : SpeakerBufferTable) EXPECT_EQ(e.buffer, nullptr);
 }
 

@@ -85,7 +85,7 @@ struct Game {
                          dir.path()),
               0);
     report = ReadFile(dir / "report.txt");
-    log = LogValues(dir / "ModuleLoader.log");
+    log = LogValues(dir / "ModuleLoader.log");  // complete: the game has ended
   }
   std::string Place(const std::string& offset) const { return ReportValue(report, "place." + offset); }
   std::vector<std::string> HookLog() const {

@@ -21,6 +21,7 @@
 #include "plugin/speech/text_filter.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/game/fake_game.h"
+#include "support/plugin_log.h"
 #include "support/standin_environment.h"
 
 using namespace speechtest;
@@ -125,10 +126,10 @@ class Worker : public ::testing::Test {
     Key(SpeakKey, false);
     Key(SilenceKey, false);
     Stop();
-    LogFilePath[0] = 0;
+    CloseLog();
   }
 
-  std::vector<std::string> Log() { return LogValues(dir_ / "ModuleLoader.log"); }
+  std::vector<std::string> Log() { return WrittenLog(dir_ / "ModuleLoader.log"); }
   bool HasLine(const std::string& line) {
     for (const std::string& l : Log())
       if (l == line) return true;
@@ -491,7 +492,7 @@ std::vector<std::string> RunLoopHere(const char* name, const std::function<void(
   SpeakLoop.speechActive = 0;
   RunSpeakLoop(PlayChannel);
   WorkerThreadId = savedWorker;
-  std::vector<std::string> log = LogValues(dir / "ModuleLoader.log");
+  std::vector<std::string> log = WrittenLog(dir / "ModuleLoader.log");
   LogFilePath[0] = 0;
   HeapFree(GetProcessHeap(), 0, VoiceMaleDlg.text);
   VoiceMaleDlg.text = nullptr;
@@ -524,7 +525,7 @@ TEST(SpeakLoop, ARequestForAnUnknownChannelIsLeftAlone) {
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
   SpeakLoop.speechActive = 0;
   RunSpeakLoop(PlayChannel);
-  EXPECT_TRUE(LogValues(dir / "ModuleLoader.log").empty());
+  EXPECT_TRUE(WrittenLog(dir / "ModuleLoader.log").empty());
   EXPECT_EQ(HeapSize(heap, 0, theirs), static_cast<SIZE_T>(16));  // still allocated
   HeapFree(heap, 0, theirs);
   LogFilePath[0] = 0;
