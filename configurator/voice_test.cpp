@@ -9,11 +9,10 @@
 #include "common/pitch_rule.h"
 #include "common/races.h"
 #include "common/voice_config.h"
+#include "configurator/window_races.h"
 
 int TestRaceToRaceConfig(int testRace) {
-  static constexpr Race listed[RaceCount] = {RaceOrc,  RaceBreton,   RaceKhajiit, RaceImperial, RaceRedguard,
-                                             RaceNord, RaceArgonian, RaceWoodElf, RaceDarkElf,  RaceHighElf};
-  return testRace >= 0 && testRace < RaceCount ? listed[testRace] : -1;
+  return testRace >= 0 && testRace < RaceCount ? WindowRaces[testRace].race : -1;
 }
 
 VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset) {

@@ -3,24 +3,28 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 
 #include "configurator/resource.h"
+#include "configurator/window_races.h"
 
 namespace {
 
-// The sliders top to bottom; race = index in RaceConfig order, or a base
-// pitch.
+// The sliders top to bottom: the three base pitches, then the races in the
+// window's order; race = a race of the file's order, or a base pitch.
 enum { BaseMale = -1, BaseFemale = -2, BaseCreature = -3 };
 struct FilterSlider {
   int id;
   int race;
 };
-constexpr FilterSlider FilterSliders[13] = {
-    {IDC_tbBasePitchMale, BaseMale}, {IDC_tbBasePitchFemale, BaseFemale}, {IDC_tbBasePitchCreature, BaseCreature},
-    {IDC_tbVPOrc, 0},      {IDC_tbVPBreton, 2},   {IDC_tbVPKhajiit, 3},  {IDC_tbVPImperial, 8},
-    {IDC_tbVPRedguard, 9}, {IDC_tbVPNord, 1},     {IDC_tbVPArgonian, 7}, {IDC_tbVPWoodElf, 6},
-    {IDC_tbVPDarkElf, 4},  {IDC_tbVPHighElf, 5},
-};
+constexpr std::array<FilterSlider, 3 + RaceCount> MakeFilterSliders() {
+  std::array<FilterSlider, 3 + RaceCount> sliders{{{IDC_tbBasePitchMale, BaseMale},
+                                                    {IDC_tbBasePitchFemale, BaseFemale},
+                                                    {IDC_tbBasePitchCreature, BaseCreature}}};
+  for (int i = 0; i < RaceCount; ++i) sliders[3 + i] = {WindowRaces[i].sliderId, WindowRaces[i].race};
+  return sliders;
+}
+constexpr auto FilterSliders = MakeFilterSliders();
 
 template <class Settings>
 auto& PitchField(Settings& s, int race) {

@@ -6,14 +6,9 @@
 #include "configurator/resource.h"
 #include "configurator/test_strings.h"
 #include "configurator/voice_test.h"
+#include "configurator/window_races.h"
 
 namespace {
-
-// The race list's items in order, each with the pitch slider of its race on
-// the FILTERS page.
-constexpr int RaceSliders[10] = {IDC_tbVPOrc,      IDC_tbVPBreton,   IDC_tbVPKhajiit, IDC_tbVPImperial,
-                                 IDC_tbVPRedguard, IDC_tbVPNord,     IDC_tbVPArgonian, IDC_tbVPWoodElf,
-                                 IDC_tbVPDarkElf,  IDC_tbVPHighElf};
 
 class TestingPage final : public ConfigPage {
  public:
@@ -30,7 +25,8 @@ class TestingPage final : public ConfigPage {
     FillList(races, window.Localized(lang, "cbTestRaceType"));
     SendMessageW(voices, CB_SETCURSEL, 0, 0);
     SendMessageW(races, CB_SETCURSEL, 0, 0);
-    for (int i = 0; i < 10; ++i) SendMessageW(races, CB_SETITEMDATA, i, RaceSliders[i]);
+    // Each item carries the pitch slider of its race on the FILTERS page.
+    for (int i = 0; i < RaceCount; ++i) SendMessageW(races, CB_SETITEMDATA, i, WindowRaces[i].sliderId);
     cbTestVoiceChange();
   }
 
