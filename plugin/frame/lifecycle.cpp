@@ -6,6 +6,7 @@
 #include "plugin/frame/log.h"
 #include "plugin/frame/settings.h"
 #include "plugin/patching/hook_catalogue.h"
+#include "plugin/speech/lexicon_speech.h"
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_channel.h"
@@ -152,6 +153,7 @@ BOOL AttachPlugin(HINSTANCE instance) {
 
   LOG_LINE("Starting %s...", ProductName);
   if (InstallHooks() != 0) return RefuseToStart();
+  LoadSpeechLexicon();
 
   if (!TakeWorkerReference()) return FailedWorkerStart();
   WorkerThread = CreateThread(nullptr, 0, WorkerThreadProc, nullptr, CREATE_SUSPENDED, &WorkerThreadId);
