@@ -266,8 +266,9 @@ TEST(ApplyLexicon, MemoryThatRunsOutIsAFailureNotACrash) {
     EXPECT_EQ(lexicon.Count(), built ? 1u : 0u) << blocks;
     LexiconWork work{};
     work.memory = scarce;
-    if (ApplyLexicon(lexicon, "Vivec", 5, LexiconEscape::All, work))
+    if (ApplyLexicon(lexicon, "Vivec", 5, LexiconEscape::All, work)) {
       EXPECT_STREQ(work.text, built ? "VIH-vek" : "Vivec");
+    }
     work.Release();
     lexicon.Release();
   }
