@@ -192,6 +192,14 @@ uint32_t FoldWritten(const LexiconEntry& e, const LexiconAlphabet& alphabet, uin
 
 }  // namespace
 
+bool SameLexiconForm(const char* a, size_t aLength, const char* b, size_t bLength, const LexiconAlphabet& alphabet) {
+  if (aLength > LexiconWrittenMax || bLength > LexiconWrittenMax) return aLength == bLength && std::memcmp(a, b, aLength) == 0;
+  uint8_t foldedA[LexiconWrittenMax], foldedB[LexiconWrittenMax];
+  const uint32_t n = FoldWritten({a, static_cast<uint32_t>(aLength), nullptr, 0}, alphabet, foldedA);
+  const uint32_t m = FoldWritten({b, static_cast<uint32_t>(bLength), nullptr, 0}, alphabet, foldedB);
+  return n == m && std::memcmp(foldedA, foldedB, n) == 0;
+}
+
 bool Lexicon::Build(const LexiconEntry* entries, uint32_t count, const LexiconAlphabet& alphabet,
                     const LexiconMemory& memory, void (*duplicate)(void*, uint32_t), void* context) {
   Release();

@@ -88,6 +88,10 @@ struct LexiconAlphabet {
 // half from the system's code page (SystemLexiconAlphabet).
 void AsciiLexiconAlphabet(LexiconAlphabet& alphabet);
 
+// Whether two written forms are one entry's: equal once folded, a run of
+// blanks taken as one, blanks at either end left out.
+bool SameLexiconForm(const char* a, size_t aLength, const char* b, size_t bLength, const LexiconAlphabet& alphabet);
+
 // ---- the matcher -------------------------------------------------------------
 
 // Where the lexicon's blocks come from: the process heap in the plug-in.

@@ -118,6 +118,20 @@ TEST(LexiconBomLength, OnlyTheWholeMark) {
   EXPECT_EQ(LexiconBomLength("Vivec", 5), 0u);
 }
 
+TEST(SameLexiconForm, FoldedWithBlanksAsOne) {
+  LexiconAlphabet ascii;
+  AsciiLexiconAlphabet(ascii);
+  const struct {
+    std::string a, b;
+    bool same;
+  } cases[] = {
+      {"Seyda Neen", "SEYDA neen", true}, {"Seyda Neen", " Seyda \t Neen ", true}, {"Seyda Neen", "SeydaNeen", false},
+      {"Vivec", "Vivec's", false},        {"", " ", true},                         {"n'wah", "N'WAH", true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SameLexiconForm(c.a.data(), c.a.size(), c.b.data(), c.b.size(), ascii), c.same) << c.a << " / " << c.b;
+}
+
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 // A lexicon of the pairs, and what it makes of texts.
