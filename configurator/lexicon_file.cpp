@@ -215,6 +215,15 @@ DefaultLexiconResult WriteDefaultLexicon(const std::string& dir) {
   return DefaultLexiconResult::NotWritten;
 }
 
+DefaultLexiconResult WriteDefaultLexiconBesideProgram() {
+  char module[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+  if (length == 0 || length >= sizeof module) return DefaultLexiconResult::NotWritten;
+  std::string dir = module;
+  dir.erase(dir.find_last_of("\\:") + 1);
+  return WriteDefaultLexicon(dir);
+}
+
 FileLexicon::FileLexicon(const LexiconFile& file) {
   std::vector<LexiconEntry> entries;
   for (const LexiconFileLine& l : file.lines)

@@ -62,6 +62,8 @@ enum class DefaultLexiconResult { Written, Kept, NotWritten };
 // At start: dir + "Lexicon.txt" when there is none; a file there is never
 // touched.
 DefaultLexiconResult WriteDefaultLexicon(const std::string& dir);
+// The same beside the running program (where the plug-in reads it).
+DefaultLexiconResult WriteDefaultLexiconBesideProgram();
 
 // The file's entries for matching, as the plug-in would match them.
 class FileLexicon {
