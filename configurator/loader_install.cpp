@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/lexicon.h"
 #include "common/settings_keys.h"
 #include "configurator/relative_path.h"
 
@@ -44,7 +45,7 @@ bool RemoveFromLoader(const std::string& gameDir) {
 }
 
 void CopyPluginToGame(const std::string& gameDir, const std::string& exeDir) {
-  for (const char* name : {PluginFileName, settings_file::FileName})
+  for (const char* name : {PluginFileName, settings_file::FileName, LexiconFileName})
     CopyFileA((exeDir + name).c_str(), (gameDir + name).c_str(), FALSE);
 }
 

@@ -31,8 +31,9 @@ std::string LoaderEntryValue(const std::string& gameDir, const std::string& exeD
 bool InstallIntoLoader(const std::string& gameDir, const std::string& exeDir, const std::string& description);
 bool RemoveFromLoader(const std::string& gameDir);
 
-// Without a loader the plug-in and its settings are copied into the game
-// folder when the configurator closes; existing copies are replaced.
+// Without a loader the plug-in, its settings and its lexicon are copied into
+// the game folder when the configurator closes; existing copies are replaced
+// (a lexicon only when there is one to copy).
 void CopyPluginToGame(const std::string& gameDir, const std::string& exeDir);
 
 enum UnpackResult : uint32_t { Unpacked = 0, NoEmbeddedPlugin = 1, PluginNotCreated = 2, PluginKept = 3 };

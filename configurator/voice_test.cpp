@@ -9,6 +9,7 @@
 #include "common/pitch_rule.h"
 #include "common/races.h"
 #include "common/voice_config.h"
+#include "configurator/lexicon_file.h"
 #include "configurator/window_races.h"
 
 int TestRaceToRaceConfig(int testRace) {
@@ -93,7 +94,7 @@ IDirectSoundBuffer* MakeTestBuffer(IDirectSound8* device, const uint8_t* audio, 
 }  // namespace
 
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
-                   int testRace, const std::string& text) {
+                   int testRace, const std::string& text, const Lexicon* lexicon, bool textIsMarkup) {
   voice.Release();
   voice.Init(sound.device ? MemoryStream : Speakers, 0);
   voice.SetAudioFormat(AudioFormat44kHz16BitMono);
@@ -103,7 +104,9 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
   if (!plan.valid) return;
   voice.SetConfig(plan.config.c_str());
   voice.SelectVoice(plan.voiceName.c_str());
-  voice.Speak(text.c_str());  // no filter: markup typed into the memo is SAPI's to read
+  // No filter: markup typed into the memo is SAPI's to read.
+  const std::string spoken = lexicon ? ThroughLexicon(*lexicon, text, plan.config, textIsMarkup) : text;
+  voice.Speak(spoken.c_str());
   if (!sound.device) return;
   const uint8_t* audio = nullptr;
   uint32_t size = 0;

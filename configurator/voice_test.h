@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/lexicon.h"
 #include "configurator/configurator_settings.h"
 #include "speech/speech_voice.h"
 
@@ -48,6 +49,9 @@ struct TestSound {
 void OpenTestSound(TestSound& sound, HWND owner);
 void CloseTestSound(TestSound& sound);
 
-// bHearTestVoiceClick after the controls were read into `settings`.
+// bHearTestVoiceClick after the controls were read into `settings`.  With a
+// lexicon, the text goes through it as the plug-in's lines do (ThroughLexicon;
+// textIsMarkup: the TESTING page's memo may hold markup, a lexicon entry's
+// written form does not).
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
-                   int testRace, const std::string& text);
+                   int testRace, const std::string& text, const Lexicon* lexicon = nullptr, bool textIsMarkup = true);

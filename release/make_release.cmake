@@ -22,9 +22,10 @@ foreach(binary ${PLUGIN} ${CONFIGURATOR})
   endif()
 endforeach()
 
-# The settings at the configurator's defaults, written by its own code.
+# The settings at the configurator's defaults and its default lexicon,
+# written by its own code.
 execute_process(COMMAND ${EMULATOR} ${WRITE_DEFAULTS} LirraCfg.ini WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0 OR NOT EXISTS ${STAGE}/LirraCfg.ini)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${STAGE}/LirraCfg.ini OR NOT EXISTS ${STAGE}/Lexicon.txt)
   message(FATAL_ERROR "WriteDefaultSettings failed (${rc})")
 endif()
 
@@ -38,7 +39,7 @@ foreach(pair "readme-en.txt;ReadMe-English.txt" "readme-ru.txt;ReadMe-Russian.tx
   file(WRITE ${STAGE}/${to} "${text}")
 endforeach()
 
-set(files Vandrel.dll Sethrim.exe LirraCfg.ini ReadMe-English.txt ReadMe-Russian.txt)
+set(files Vandrel.dll Sethrim.exe LirraCfg.ini Lexicon.txt ReadMe-English.txt ReadMe-Russian.txt)
 file(REMOVE ${DIST}/Quorrim-${VERSION}.zip)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${DIST}/Quorrim-${VERSION}.zip --format=zip ${files}
                 WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE rc)

@@ -7,6 +7,7 @@
 #include "plugin/frame/settings.h"
 #include "plugin/patching/hook_catalogue.h"
 #include "plugin/game/voice_playback.h"
+#include "plugin/speech/lexicon_speech.h"
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_channel.h"
@@ -167,6 +168,7 @@ BOOL AttachPlugin(HINSTANCE instance) {
 
   LOG_LINE("Starting %s...", ProductName);
   if (InstallHooks() != 0) return RefuseToStart();
+  LoadSpeechLexicon();
   if (!StartWorker()) return FailedWorkerStart();
   // From here on the game's threads only queue their lines.  Without the
   // writer they write them themselves, as everything before did.

@@ -6,6 +6,7 @@
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
 #include "plugin/frame/settings.h"
+#include "plugin/speech/lexicon_speech.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/speech/speaker_buffer_table.h"
@@ -58,7 +59,7 @@ int32_t SpeakRequestText(VoiceChannel* channel, const SpeakRequest* request) {
     channel->voice.SetConfig(config);
     RenderedWithOwnPitch(channel) = ownPitch;
   }
-  return channel->voice.Speak(TextOf(channel, request));
+  return SpeakThroughLexicon(channel->voice, TextOf(channel, request));
 }
 
 bool IsStale(uint32_t epoch) { return epoch != SpeechEpoch(); }

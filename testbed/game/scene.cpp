@@ -81,7 +81,7 @@ Actor cast[] = {
     {"Mudcrab", "mudcrab", nullptr, false, true, nullptr, nullptr},
 };
 const char* const Lines[] = {
-    "Welcome to Balmora, outlander. Mind the guards, they do not like strangers.",
+    "Welcome to Seyda Neen, outlander. Mind the guards of Vivec, they do not like strangers.",
     "Strength is the only thing an orc respects. Show me yours.",
     "Click, click. The sand is warm and the water is cold.",
 };
@@ -255,6 +255,7 @@ void ReportPage(const char* name, uint32_t& says, bool heard) {
   if (!said) return;
   Report("%s.say=%u", name, says);
   Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+  Report("say.%u.plain=%s", says, sapistandin::ReadString("LastPlain").c_str());
   WaitPlayed(game_double::GetSay(says), says);
   ReportSay(says);
   says = game_double::SayCount();
@@ -478,6 +479,7 @@ void SayLine(size_t i, uint32_t& says) {
   Report("line.%u.said=%d", static_cast<unsigned>(i), said ? 1 : 0);
   if (!said) return;
   Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+  Report("say.%u.plain=%s", says, sapistandin::ReadString("LastPlain").c_str());
   WaitPlayed(game_double::GetSay(says), says);
   ReportSay(says);
   says = game_double::SayCount();

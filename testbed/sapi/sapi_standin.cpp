@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -160,23 +161,59 @@ long AttributeValue(const std::wstring& tag, const wchar_t* name, long fallback)
 
 long Clamp(long v, long lo, long hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-// SAPI treats a string that begins with '<' as XML.  Open pitch, rate and
-// volume tags change the prosody for the rest of the text; every other tag
-// (closing tags included) is dropped.
-std::vector<Segment> ParseMarkup(const std::wstring& text, Prosody prosody) {
-  std::vector<Segment> segments;
+// SAPI's error for markup its parser cannot read.
+constexpr HRESULT XmlBadSyntax = static_cast<HRESULT>(0x80045042);  // SPERR_XML_BAD_SYNTAX
+
+// The character a reference at text[at] ('&' ... ';') stands for, or 0 when
+// it is none XML knows; *length is the reference's length.
+wchar_t Reference(const std::wstring& text, size_t at, size_t* length) {
+  const size_t end = text.find(L';', at);
+  if (end == std::wstring::npos || end - at > 12) return 0;
+  const std::wstring name = text.substr(at + 1, end - at - 1);
+  *length = end - at + 1;
+  static const struct { const wchar_t* name; wchar_t c; } named[] = {
+      {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}};
+  for (const auto& n : named)
+    if (name == n.name) return n.c;
+  if (name.size() < 2 || name[0] != L'#') return 0;
+  const bool hex = name[1] == L'x';
+  const std::wstring digits = name.substr(hex ? 2 : 1);
+  if (digits.empty() || digits.find_first_not_of(hex ? L"0123456789abcdefABCDEF" : L"0123456789") != std::wstring::npos)
+    return 0;
+  const unsigned long value = wcstoul(digits.c_str(), nullptr, hex ? 16 : 10);
+  return value > 0 && value < 0xFFFE ? static_cast<wchar_t>(value) : 0;
+}
+
+// SAPI treats a string that begins with '<' as XML (SVSFIsXML and
+// SVSFIsNotXML decide instead when given).  Open pitch, rate and volume tags
+// change the prosody for the rest of the text; every other tag (closing tags
+// included) is dropped; references stand for their characters.  Markup its
+// parser cannot read fails the whole call, as SAPI's does: a '&' that begins
+// no reference, a '<' whose tag is never closed or has no name.
+HRESULT ParseMarkup(const std::wstring& text, Prosody prosody, long flags, std::vector<Segment>& segments) {
   size_t start = text.find_first_not_of(L" \t\r\n");
   bool xml = start != std::wstring::npos && text[start] == L'<';
+  if (flags & SVSFIsXML) xml = true;
+  if (flags & SVSFIsNotXML) xml = false;
   if (!xml) {
     segments.push_back({text, prosody});
-    return segments;
+    return S_OK;
   }
   Segment current{L"", prosody};
   for (size_t i = 0; i < text.size();) {
-    if (text[i] == L'<') {
+    if (text[i] == L'&') {
+      size_t length = 0;
+      const wchar_t c = Reference(text, i, &length);
+      if (c == 0) return XmlBadSyntax;
+      current.text += c;
+      i += length;
+    } else if (text[i] == L'<') {
       size_t end = text.find(L'>', i);
-      std::wstring tag = text.substr(i, end == std::wstring::npos ? std::wstring::npos : end - i + 1);
-      i = end == std::wstring::npos ? text.size() : end + 1;
+      if (end == std::wstring::npos) return XmlBadSyntax;
+      const wchar_t first = i + 1 < text.size() ? text[i + 1] : 0;
+      if (!(iswalpha(first) || first == L'/' || first == L'?' || first == L'!')) return XmlBadSyntax;
+      std::wstring tag = text.substr(i, end - i + 1);
+      i = end + 1;
       Prosody next = current.prosody;
       if (tag.rfind(L"<pitch", 0) == 0) next.pitch = Clamp(AttributeValue(tag, L"absmiddle", next.pitch), -10, 10);
       else if (tag.rfind(L"<rate", 0) == 0) next.rate = Clamp(AttributeValue(tag, L"absspeed", next.rate), -10, 10);
@@ -191,7 +228,7 @@ std::vector<Segment> ParseMarkup(const std::wstring& text, Prosody prosody) {
     }
   }
   segments.push_back(current);
-  return segments;
+  return S_OK;
 }
 
 // ---- synthesis --------------------------------------------------------------
@@ -715,7 +752,9 @@ class Voice : public Dispatch<ISpeechVoice> {
     Prosody start;
     start.rate = rate_;
     start.volume = volume_;
-    std::vector<Segment> segments = ParseMarkup(whole, start);
+    std::vector<Segment> segments;
+    const HRESULT parsed = ParseMarkup(whole, start, flags, segments);
+    if (FAILED(parsed)) segments.assign(1, Segment{L"", start});  // nothing is spoken
     std::vector<int16_t> mono;
     std::wstring plain;
     for (const Segment& s : segments) {
@@ -727,7 +766,9 @@ class Voice : public Dispatch<ISpeechVoice> {
     std::vector<uint8_t> pcm;
     AppendSamples(pcm, mono, format);
     const wchar_t* where = L"speakers";
-    if (core) {
+    if (FAILED(parsed)) {
+      where = L"none";
+    } else if (core) {
       core->Write(pcm);
       FileStreamObject* file = nullptr;
       where = SUCCEEDED(output_->QueryInterface(IID_ISpeechFileStream, reinterpret_cast<void**>(&file))) ? L"file"
@@ -750,10 +791,12 @@ class Voice : public Dispatch<ISpeechVoice> {
     RecordNumber(key, L"LastVolume", end.volume);
     RecordNumber(key, L"LastBytes", static_cast<long>(pcm.size()));
     RecordNumber(key, L"LastFlags", flags);
+    RecordNumber(key, L"LastResult", parsed);
     DWORD count = 0, size = sizeof count;
     RegQueryValueExW(key, L"SpeakCount", nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
     RecordNumber(key, L"SpeakCount", static_cast<long>(count + 1));
     RegCloseKey(key);
+    if (FAILED(parsed)) return parsed;
     if (streamNumber) *streamNumber = 1;
     return S_OK;
   }

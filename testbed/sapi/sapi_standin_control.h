@@ -18,8 +18,13 @@
 //   LastPlain     REG_SZ        the text left after the markup
 //   LastVoice     REG_SZ        the description of the voice that spoke
 //   LastPitch, LastRate, LastVolume  REG_DWORD (signed) at the end of the text
-//   LastOutput    REG_SZ        "memory", "file" or "speakers"
+//   LastOutput    REG_SZ        "memory", "file", "speakers" or "none"
 //   LastBytes     REG_DWORD     bytes written for that call
+//   LastResult    REG_DWORD     what Speak returned: 0, or SAPI's
+//                               SPERR_XML_BAD_SYNTAX (0x80045042) for markup
+//                               its parser cannot read (a '&' that begins no
+//                               reference, an unclosed or nameless tag), and
+//                               then nothing is spoken ("LastOutput" "none")
 #pragma once
 #include <windows.h>
 

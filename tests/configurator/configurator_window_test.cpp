@@ -455,6 +455,7 @@ TEST(ConfiguratorWindow, InstallUninstallAndListen) {
     GetPrivateProfileStringA("ModulesList", "Vandrel.dll", "<none>", value, sizeof value, loaderIni.c_str());
     return std::string(value);
   };
+  GameFolder::Write(folder.tool + "Lexicon.txt", "Vivec = mine\r\n");  // the player's own: left alone
   Configurator app(folder);
   ASSERT_TRUE(app.Open()) << "no window";
   EXPECT_TRUE(Enabled(app, IDC_bInstall));
@@ -487,10 +488,12 @@ TEST(ConfiguratorWindow, InstallUninstallAndListen) {
   GetPrivateProfileStringA("ModulesList", "Other.dll", "", other, sizeof other, loaderIni.c_str());
   EXPECT_STREQ(other, "1<>other");
   EXPECT_FALSE(FileExists(folder.game + "LirraCfg.ini"));
+  EXPECT_EQ(ReadFile(folder.tool + "Lexicon.txt"), "Vivec = mine\r\n");
 }
 
 // Without a module loader: two lines in the log, UNINSTALL is the enabled
-// button, and closing copies the plug-in and its settings into the game.
+// button, and closing copies the plug-in, its settings and the lexicon the
+// configurator wrote at its start (there was none) into the game.
 TEST(ConfiguratorWindow, WithoutALoaderTheCloseCopiesThePluginIntoTheGame) {
   GameFolder folder("window-noloader");
   GameFolder::Write(folder.Settings(), "[BaseConfig]\r\nLangIndex=1\r\n");
@@ -503,6 +506,10 @@ TEST(ConfiguratorWindow, WithoutALoaderTheCloseCopiesThePluginIntoTheGame) {
   ASSERT_EQ(app.Close(), 0);
   EXPECT_EQ(ReadFile(folder.game + "Vandrel.dll"), "the plug-in");
   EXPECT_EQ(ReadFile(folder.game + "LirraCfg.ini"), ReadFile(folder.Settings()));
+  const std::string lexicon = ReadFile(folder.tool + "Lexicon.txt");
+  EXPECT_EQ(lexicon.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(lexicon.find("Seyda Neen"), std::string::npos);
+  EXPECT_EQ(ReadFile(folder.game + "Lexicon.txt"), lexicon);
 }
 
 // A player's whole road: the release unpacked into a folder of the game
@@ -514,7 +521,8 @@ TEST(ConfiguratorWindow, FromTheReleaseToTheFirstLineHeard) {
   // ctest's release_unpacked lays it out for this program (fixture "release").
   ASSERT_TRUE(FileExists(unpacked + "Sethrim.exe")) << "no release unpacked in " << unpacked;
   GameFolder folder("window-release");
-  for (const char* f : {"Vandrel.dll", "Sethrim.exe", "LirraCfg.ini", "ReadMe-English.txt", "ReadMe-Russian.txt"})
+  for (const char* f :
+       {"Vandrel.dll", "Sethrim.exe", "LirraCfg.ini", "Lexicon.txt", "ReadMe-English.txt", "ReadMe-Russian.txt"})
     ASSERT_TRUE(CopyFileA((unpacked + f).c_str(), (folder.tool + f).c_str(), FALSE)) << f;
   for (const char* f : {"Morrowind.exe", "MLDRLib.dll"})
     ASSERT_TRUE(CopyFileA((RuntimeDir() + "\\" + f).c_str(), (folder.game + f).c_str(), FALSE)) << f;

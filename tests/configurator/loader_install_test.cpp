@@ -114,7 +114,7 @@ TEST(LoaderInstall, WritesThatFailAreSeenInTheState) {
   EXPECT_EQ(GetInstallState(locked.path), NotInstalled);
 }
 
-TEST(LoaderInstall, WithoutALoaderThePluginAndItsSettingsAreCopiedIntoTheGameFolder) {
+TEST(LoaderInstall, WithoutALoaderThePluginItsSettingsAndLexiconAreCopiedIntoTheGameFolder) {
   GameDir game("loader-copy");
   ScratchDir tool("loader-copy-tool");
   tool.Write("Vandrel.dll", "new plug-in");
@@ -123,6 +123,15 @@ TEST(LoaderInstall, WithoutALoaderThePluginAndItsSettingsAreCopiedIntoTheGameFol
   CopyPluginToGame(game.path, tool.path() + "\\");
   EXPECT_EQ(ReadFile(game.path + "Vandrel.dll"), "new plug-in");
   EXPECT_EQ(ReadFile(game.path + "LirraCfg.ini"), "[BaseConfig]\r\nLangIndex=1\r\n");
+  // The lexicon goes along where the plug-in reads it; without one beside
+  // the configurator, the game's own stays.
+  EXPECT_EQ(GetFileAttributesA((game.path + "Lexicon.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  game.dir.Write("Lexicon.txt", "Vivec = VIH-vek\r\n");
+  CopyPluginToGame(game.path, tool.path() + "\\");
+  EXPECT_EQ(ReadFile(game.path + "Lexicon.txt"), "Vivec = VIH-vek\r\n");
+  tool.Write("Lexicon.txt", "Vivec = VIV-ek\r\n");
+  CopyPluginToGame(game.path, tool.path() + "\\");
+  EXPECT_EQ(ReadFile(game.path + "Lexicon.txt"), "Vivec = VIV-ek\r\n");
 }
 
 // The image as the resource table gives it.

@@ -1,5 +1,5 @@
 cmake_minimum_required(VERSION 3.20)
-# What a player unpacks: exactly the five files; both binaries PE32 for i386,
+# What a player unpacks: exactly the six files; both binaries PE32 for i386,
 # without debug sections and without a COFF symbol table, linked to their
 # symbols kept beside the release, with the version resource of the release,
 # and importing nothing beyond what every Windows has.
@@ -12,7 +12,7 @@ set(TO ${unpacked})
 include(${CMAKE_CURRENT_LIST_DIR}/unpack_release.cmake)
 file(GLOB names RELATIVE ${unpacked} ${unpacked}/*)
 list(SORT names)
-set(expected LirraCfg.ini ReadMe-English.txt ReadMe-Russian.txt Sethrim.exe Vandrel.dll)
+set(expected Lexicon.txt LirraCfg.ini ReadMe-English.txt ReadMe-Russian.txt Sethrim.exe Vandrel.dll)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "release holds ${names}, expected ${expected}")
 endif()
@@ -105,4 +105,15 @@ foreach(section LirraDlg LirraDoc BaseConfig PauseConfig RaceConfig)
     message(FATAL_ERROR "LirraCfg.ini lacks [${section}]")
   endif()
 endforeach()
+# The lexicon is the configurator's default: UTF-8 with its mark, entries
+# of the game's names.
+file(READ ${unpacked}/Lexicon.txt lexicon HEX LIMIT 3)
+if(NOT lexicon STREQUAL "efbbbf")
+  message(FATAL_ERROR "Lexicon.txt does not start with UTF-8's mark")
+endif()
+file(STRINGS ${unpacked}/Lexicon.txt entries REGEX "^[^;]+=")
+list(LENGTH entries count)
+if(count LESS 80 OR NOT entries MATCHES "Seyda Neen +=")
+  message(FATAL_ERROR "Lexicon.txt holds ${count} entries, without Seyda Neen or fewer than 80")
+endif()
 file(REMOVE_RECURSE ${unpacked})

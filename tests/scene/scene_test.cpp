@@ -27,6 +27,10 @@ const char Settings[] =
     "VoiceFemaleName=Quorrim Female\r\nVoiceCreatureName=Quorrim Creature\r\n"
     "[LirraDoc]\r\nVoiceEnable=1\r\n";
 
+// Two of the game's names respelled; a comment and a line that is not an
+// entry change nothing.
+const char Lexicon[] = "; names\r\nVivec = VIH-vek\r\nSeyda Neen = SAY-dah NEEN\r\nnot an entry\r\n";
+
 struct Scene {
   explicit Scene(int voiceFxByRace) : dir("scene-fx" + std::to_string(voiceFxByRace)) {
     for (const char* f : {"Morrowind.exe", "Vandrel.dll", "MLDRLib.dll"}) dir.CopyFromRuntime(f);
@@ -34,6 +38,7 @@ struct Scene {
     // The run without race effects also has the silence row emptied.
     snprintf(settings, sizeof settings, Settings, voiceFxByRace, voiceFxByRace ? "" : "SilenceKeyCode=0\r\n");
     dir.Write("LirraCfg.ini", settings);
+    dir.Write("Lexicon.txt", Lexicon);
     sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"});
     exitCode = RunProgram("\"" + (dir / "Morrowind.exe") + "\" --report \"" + (dir / "report.txt") +
                               "\" --wait-log \"WRKTHREAD::Entering message loop.\" --scene --volume 180" +
@@ -68,7 +73,7 @@ struct Line {
 };
 const Line Lines[] = {
     {"Dralasa Nerethi", "MORROWIND::Detected a Female NPC: Dralasa Nerethi, [ dralasa nerethi ]", "Quorrim Female",
-     "Welcome to Balmora, outlander. Mind the guards, they do not like strangers."},
+     "Welcome to Seyda Neen, outlander. Mind the guards of Vivec, they do not like strangers."},
     {"Gharz gro-Shagdul", "MORROWIND::Detected a Male NPC: Gharz gro-Shagdul, [ gharz gro-shagdul ]", "Quorrim Male",
      "Strength is the only thing an orc respects. Show me yours."},
     {"Mudcrab", "MORROWIND::Detected a Creature: Mudcrab, [ mudcrab ]", "Quorrim Creature",
@@ -108,6 +113,18 @@ TEST(Scene, LogShowsEachLineOnceClassified) {
     expected.push_back(std::string("EVENT::Trying to speak: ") + l.text);
   }
   EXPECT_EQ(dialogue, expected);
+}
+
+// The voice hears the lexicon's respelling, the log keeps the game's words
+// (LogShowsEachLineOnceClassified); a line without those names is spoken as
+// the game wrote it.
+TEST(Scene, TheLexiconRespellsWhatTheVoiceHears) {
+  const Scene& s = RunWith(1);
+  EXPECT_EQ(s.Say(0, "plain"), "Welcome to SAY-dah NEEN, outlander. Mind the guards of VIH-vek, they do not like strangers.");
+  EXPECT_EQ(s.Say(1, "plain"), Lines[1].text);
+  EXPECT_NE(std::find(s.log.begin(), s.log.end(), "DLLMAIN::Lexicon.txt read, entries: 2."), s.log.end());
+  EXPECT_NE(std::find(s.log.begin(), s.log.end(), "DLLMAIN::Lexicon.txt, line 4 is not an entry (no '='): not an entry"),
+            s.log.end());
 }
 
 TEST(Scene, EachLineReachesTheSayRoutineOnceAsItsSpeaker) {

@@ -106,6 +106,43 @@ TEST(SpeechVoice, EmptyConfigurationSpeaksTheTextAloneAndMarkupInItIsParsed) {
   EXPECT_EQ(sapistandin::ReadNumber("LastVolume"), 0);
 }
 
+// The stand-in's parser refuses what SAPI's refuses: the speak call fails
+// and nothing is rendered, though the voice object (which does not look at
+// SAPI's answer) reports the call as made.
+TEST(SpeechVoice, MarkupTheParserCannotReadIsRefusedAndNothingIsSpoken) {
+  sapistandin::SetVoices({"Quorrim Alto"});
+  MemoryVoice configured("Quorrim Alto", "<volume level=\"90\">");
+  const long BadSyntax = static_cast<long>(0x80045042);
+  const struct {
+    const char* text;
+    long result;
+    const char* plain;
+  } cases[] = {
+      {"Salt & rice", BadSyntax, ""},
+      {"Salt &amp rice", BadSyntax, ""},
+      {"Salt &nbsp; rice", BadSyntax, ""},
+      {"Salt <", BadSyntax, ""},
+      {"Salt < rice >", BadSyntax, ""},
+      {"Salt &amp; rice &gt; bread &lt; &#65;&#x42;", 0, "Salt & rice > bread < AB"},
+      {"Salt > rice", 0, "Salt > rice"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(configured.voice.Speak(c.text), 0);
+    EXPECT_EQ(sapistandin::ReadNumber("LastResult"), c.result);
+    EXPECT_EQ(sapistandin::ReadString("LastPlain"), c.plain);
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+    configured.voice.GetAudio(&data, &size);
+    EXPECT_EQ(size == 0, c.result != 0);
+  }
+  // Without markup in front the string is not parsed at all.
+  MemoryVoice plain("Quorrim Alto");
+  EXPECT_EQ(plain.SpeakBytes("Salt & rice"), 11 * BytesPerChar);
+  EXPECT_EQ(sapistandin::ReadNumber("LastResult"), 0);
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Salt & rice");
+}
+
 TEST(SpeechVoice, AShorterSecondTextReportsOnlyItsOwnBytes) {
   sapistandin::SetVoices({"Quorrim Alto"});
   MemoryVoice v("Quorrim Alto");

@@ -16,6 +16,7 @@
 #include "plugin/game/dialogue_capture.h"
 #include "plugin/game/game_state.h"
 #include "plugin/game/voice_playback.h"
+#include "plugin/speech/lexicon_speech.h"
 #include "plugin/speech/speak_loop.h"
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/text_filter.h"
@@ -126,6 +127,7 @@ class Worker : public ::testing::Test {
     Key(SpeakKey, false);
     Key(SilenceKey, false);
     Stop();
+    ReleaseSpeechLexicon();
     CloseLog();
   }
 
@@ -418,6 +420,33 @@ TEST_F(Worker, ARequestWithOnlyTheChannelSpeaksTheChannelsText) {
   PostThreadMessageA(WorkerThreadId, WM_SPEAK_REQUEST, reinterpret_cast<WPARAM>(&VoiceFemaleDlg), 0);
   ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
   EXPECT_EQ(sapistandin::ReadString("LastPlain"), "From the channel.");
+}
+
+// The lexicon respells what the voice gets, a line of the dialogue and a
+// page alike, while the log keeps the game's words; the game's '&' and '>'
+// reach a voice whose configuration is markup escaped, so SAPI takes the line.
+TEST_F(Worker, LinesAndPagesReachTheVoiceThroughTheLexicon) {
+  dir_.Write("Lexicon.txt", "Vivec = VIH-vek\r\nSeyda Neen = SAY-dah NEEN\r\n");
+  LoadSpeechLexicon((dir_ / "Lexicon.txt").c_str());
+  lstrcpyA(VoiceFemaleDlg.voiceConfig, "<pitch absmiddle=\"0\"><rate absspeed=\"0\"><volume level=\"100\">");
+  fakegame::Actor player = game_.MakeNpc("Indoril Veth", false, "Imperial");
+  game_.SetPlayer(&player);
+  Settings.DocVoiceAsDlg = 1;
+  VoiceDoc.enabled = 1;
+  VoiceDoc.autoSpeak = 1;
+  Start();
+  PostSpeakRequest(&VoiceFemaleDlg, SomeActor, "Vivec & #Seyda\r\nNeen@ > all.");
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 5000));
+  EXPECT_EQ(sapistandin::ReadNumber("LastResult"), 0);
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "VIH-vek & SAY-dah NEEN > all.");
+  EXPECT_TRUE(HasLine("EVENT::Trying to speak: Vivec & Seyda  Neen > all."));
+  ClearCapturedText();
+  AppendCapturedText("A page on Vivec.", "");
+  SpeakCapturedText();  // the male dialogue voice, without configuration
+  ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 2; }, 5000));
+  EXPECT_EQ(sapistandin::ReadString("LastText"), "A page on VIH-vek.");
+  EXPECT_TRUE(HasLine("EVENT::Trying to speak: A page on Vivec."));
+  game_.SetPlayer(nullptr);
 }
 
 // The host's exit event while the worker runs: the worker releases its own
