@@ -27,6 +27,7 @@
 
 #include "bench_clock.h"
 #include "game/documents_double.h"
+#include "bench_game.h"
 #include "game/game_double.h"
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
@@ -36,6 +37,8 @@
 
 namespace {
 
+using namespace bench;
+
 uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 template <typename T>
 void Put(uint8_t* object, uint32_t offset, T value) {
@@ -44,31 +47,6 @@ void Put(uint8_t* object, uint32_t offset, T value) {
 
 // The dialogue place and the document places.
 const uint32_t Places[] = {0x00BE32, 0x0A2A15, 0x1AD9AF, 0x1ADAB3, 0x1AC36B, 0x1ABE9C, 0x1AC358, 0x1ABCBF, 0x1AD630};
-
-// The game's own bytes at those places while it lives.
-struct GameBytes {
-  GameBytes() {
-    for (uint32_t offset : Places) {
-      const game_double::PlaceBytes* place = game_double::FindPlace(offset);
-      std::vector<uint8_t> bytes(game_double::At(offset), game_double::At(offset) + place->size);
-      saved.push_back({offset, bytes});
-      game_double::PokeImage(offset, place->bytes, place->size);
-    }
-  }
-  ~GameBytes() {
-    for (const auto& s : saved) game_double::PokeImage(s.first, s.second.data(), static_cast<uint32_t>(s.second.size()));
-  }
-  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> saved;
-};
-
-// Takes the speak requests and drops them, so that the game's side is timed
-// alone.
-DWORD WINAPI DrainRequests(void*) {
-  MSG m;
-  while (GetMessageA(&m, nullptr, 0, 0) > 0)
-    if (m.message == WM_SPEAK_REQUEST && m.lParam) HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(m.lParam));
-  return 0;
-}
 
 const char Line[] = "Welcome to Balmora, outlander. Mind the guards, they do not like strangers.";
 const char PartnerName[] = "Dralasa Nerethi";
@@ -91,17 +69,6 @@ void MakeActors() {
   Put(player, 0x28, Addr(playerRecord));
 }
 
-alignas(16) uint32_t gameStack[4096];
-void DialogueText(const char* text) {
-  uint32_t* s = &gameStack[2048];
-  const uint32_t frame[] = {1, Addr(game_double::Objects().partnerMobile), 3, 4, 5, Addr(text), 0xED1, 0xE51,
-                            static_cast<uint32_t>(game_double::FallExitAddress())};
-  std::memcpy(s, frame, sizeof frame);
-  game_double::Cpu in{}, out{};
-  in.eflags = 0x202;
-  in.esp = Addr(s);
-  game_double::RunPlace(game_double::Base() + 0x00BE32, in, out);
-}
 void DialogueLine() {
   DialogueText(Line);
   DialogueText(Line);
@@ -282,7 +249,7 @@ int main(int argc, char** argv) {
     std::printf("\n%s\n%-46s %28s %28s\n", p.name, "", Dialogue.name, Page.name);
     double own[2], off[2];
     {
-      GameBytes unpatched;
+      GameBytes unpatched(Places);
       for (int w = 0; w < 2; ++w) own[w] = Measure(works[w], Logging::Off, p.pace, 0, p.calls, p.rounds);
     }
     for (int w = 0; w < 2; ++w) off[w] = Measure(works[w], Logging::Off, p.pace, 0, p.calls, p.rounds);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_game.h"
 #include "game/documents_double.h"
 #include "game/game_double.h"
 #include "plugin/frame/plugin_state.h"
@@ -28,35 +29,13 @@
 
 namespace {
 
+using namespace bench;
+
 uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
 const uint32_t DocumentPlaces[] = {0x0A2A15, 0x1AD9AF, 0x1ADAB3, 0x1AC36B, 0x1ABE9C,
                                    0x1AC358, 0x1ABCBF, 0x1AD630};
 
-// The game's own bytes at the document places while it lives.
-struct GameBytes {
-  GameBytes() {
-    for (uint32_t offset : DocumentPlaces) {
-      const game_double::PlaceBytes* place = game_double::FindPlace(offset);
-      std::vector<uint8_t> bytes(game_double::At(offset), game_double::At(offset) + place->size);
-      saved.push_back({offset, bytes});
-      game_double::PokeImage(offset, place->bytes, place->size);
-    }
-  }
-  ~GameBytes() {
-    for (const auto& s : saved) game_double::PokeImage(s.first, s.second.data(), static_cast<uint32_t>(s.second.size()));
-  }
-  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> saved;
-};
-
-// Takes the speak requests and drops them, so that the game's side is timed
-// alone.
-DWORD WINAPI DrainRequests(void*) {
-  MSG m;
-  while (GetMessageA(&m, nullptr, 0, 0) > 0)
-    if (m.message == WM_SPEAK_REQUEST && m.lParam) HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(m.lParam));
-  return 0;
-}
 
 alignas(16) uint32_t gameStack[4096];
 uint8_t layoutObject[0x40], callerFrame[0x40];
@@ -131,7 +110,7 @@ int main(int argc, char** argv) {
   const std::string text = FortyLinePage();
   const char* const book[] = {text.c_str()};
   {
-    GameBytes unpatched;
+    GameBytes unpatched(DocumentPlaces);
     line[0] = PerLine(lines);
     page[0] = PerPage(pages, book);
   }

@@ -29,14 +29,11 @@
 #include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
 #include "bench_clock.h"
+#include "bench_game.h"
 
 namespace {
 
-uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-template <typename T>
-void Put(uint8_t* object, uint32_t offset, T value) {
-  std::memcpy(object + offset, &value, sizeof value);
-}
+using namespace bench;
 
 const char Line[] = "Welcome to Balmora, outlander. Mind the guards, they do not like strangers.";
 
@@ -55,26 +52,7 @@ void MakePartner() {
   Put(ref, 0x28, Addr(record));
 }
 
-alignas(16) uint32_t gameStack[4096];
-void DialogueText(const char* text) {
-  uint32_t* s = &gameStack[2048];
-  const uint32_t frame[] = {1, Addr(game_double::Objects().partnerMobile), 3, 4, 5, Addr(text), 0xED1, 0xE51,
-                            static_cast<uint32_t>(game_double::FallExitAddress())};
-  std::memcpy(s, frame, sizeof frame);
-  game_double::Cpu in{}, out{};
-  in.eflags = 0x202;
-  in.esp = Addr(s);
-  game_double::RunPlace(game_double::Base() + 0x00BE32, in, out);
-}
 
-// A thread that takes the speak requests and drops them, so that the game's
-// side can be timed alone.
-DWORD WINAPI DrainRequests(void*) {
-  MSG m;
-  while (GetMessageA(&m, nullptr, 0, 0) > 0)
-    if (m.message == WM_SPEAK_REQUEST && m.lParam) HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(m.lParam));
-  return 0;
-}
 DWORD WINAPI Worker(void*) {
   SetUpVoices();
   RunSpeakLoop(PlayChannel);

@@ -1,0 +1,68 @@
+// What the benchmarks that run the game double share: raw object memory, the
+// game's own bytes put back at some places for a while, a thread that takes
+// speak requests and drops them, and one pass of a dialogue line through the
+// dialogue routine's call site with the double's partner as its owner.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "game/game_double.h"
+#include "plugin/frame/plugin_state.h"
+
+namespace bench {
+
+inline uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+template <typename T>
+void Put(uint8_t* object, uint32_t offset, T value) {
+  std::memcpy(object + offset, &value, sizeof value);
+}
+
+// The game's own bytes at these places while it lives, the hooks after.
+class GameBytes {
+ public:
+  template <size_t N>
+  explicit GameBytes(const uint32_t (&places)[N]) {
+    for (uint32_t offset : places) {
+      const game_double::PlaceBytes* place = game_double::FindPlace(offset);
+      saved_.push_back({offset, std::vector<uint8_t>(game_double::At(offset), game_double::At(offset) + place->size)});
+      game_double::PokeImage(offset, place->bytes, place->size);
+    }
+  }
+  ~GameBytes() {
+    for (const auto& s : saved_) game_double::PokeImage(s.first, s.second.data(), static_cast<uint32_t>(s.second.size()));
+  }
+  GameBytes(const GameBytes&) = delete;
+  GameBytes& operator=(const GameBytes&) = delete;
+
+ private:
+  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> saved_;
+};
+
+// Takes the speak requests and drops them, so that the game's side is timed
+// alone.
+inline DWORD WINAPI DrainRequests(void*) {
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0)
+    if (m.message == WM_SPEAK_REQUEST && m.lParam) HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(m.lParam));
+  return 0;
+}
+
+// One pass of `text` through the dialogue routine's call site (the game
+// passes each line twice), owned by the double's partner.
+inline void DialogueText(const char* text) {
+  alignas(16) static uint32_t gameStack[4096];
+  uint32_t* s = &gameStack[2048];
+  const uint32_t frame[] = {1, Addr(game_double::Objects().partnerMobile), 3, 4, 5, Addr(text), 0xED1, 0xE51,
+                            static_cast<uint32_t>(game_double::FallExitAddress())};
+  std::memcpy(s, frame, sizeof frame);
+  game_double::Cpu in{}, out{};
+  in.eflags = 0x202;
+  in.esp = Addr(s);
+  game_double::RunPlace(game_double::Base() + 0x00BE32, in, out);
+}
+
+}  // namespace bench
