@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -63,6 +65,33 @@ inline void DialogueText(const char* text) {
   in.eflags = 0x202;
   in.esp = Addr(s);
   game_double::RunPlace(game_double::Base() + 0x00BE32, in, out);
+}
+
+// The double's partner made a Dark Elf woman, Dralasa Nerethi, speaking for
+// herself.
+inline void MakeDarkElfPartner() {
+  static uint8_t record[0x80], data[0xC0], race[0x40];
+  static const char name[] = "Dralasa Nerethi";
+  uint8_t* ref = game_double::Objects().partnerRef;
+  Put(record, 0x18, Addr(ref));
+  Put(record, 0x6C, Addr(data));
+  Put(data, 0x34, 1u);
+  Put(data, 0x70, Addr(name));
+  Put(data, 0x2C, Addr(name));
+  std::strcpy(reinterpret_cast<char*>(race + 0x10), "Dark Elf");
+  Put(data, 0xB0, Addr(race));
+  Put(ref, 0x28, Addr(record));
+}
+
+// A book page of twenty sentences that wrap once each: forty lines.
+inline std::string FortyLinePage() {
+  std::string page;
+  char sentence[128];
+  for (int i = 0; i < 20; ++i) {
+    std::snprintf(sentence, sizeof sentence, "Sentence %02d of the Annals runs on and wraps onto a line.<BR>", i);
+    page += sentence;
+  }
+  return page;
 }
 
 }  // namespace bench

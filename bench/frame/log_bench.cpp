@@ -54,16 +54,8 @@ const char PartnerName[] = "Dralasa Nerethi";
 // The partner of the double: a Dark Elf woman speaking for herself; the
 // player: a record without ActorData (a man).
 void MakeActors() {
-  static uint8_t record[0x80], data[0xC0], race[0x40], playerRecord[0x80];
-  uint8_t* ref = game_double::Objects().partnerRef;
-  Put(record, 0x18, Addr(ref));
-  Put(record, 0x6C, Addr(data));
-  Put(data, 0x34, 1u);
-  Put(data, 0x70, Addr(PartnerName));
-  Put(data, 0x2C, Addr(PartnerName));
-  std::strcpy(reinterpret_cast<char*>(race + 0x10), "Dark Elf");
-  Put(data, 0xB0, Addr(race));
-  Put(ref, 0x28, Addr(record));
+  static uint8_t playerRecord[0x80];
+  MakeDarkElfPartner();
   uint8_t* player = game_double::Objects().playerRef;
   Put(playerRecord, 0x18, Addr(player));
   Put(player, 0x28, Addr(playerRecord));
@@ -74,16 +66,6 @@ void DialogueLine() {
   DialogueText(Line);
 }
 
-// Twenty sentences that wrap once each: forty lines.
-std::string FortyLinePage() {
-  std::string page;
-  char sentence[128];
-  for (int i = 0; i < 20; ++i) {
-    std::snprintf(sentence, sizeof sentence, "Sentence %02d of the Annals runs on and wraps onto a line.<BR>", i);
-    page += sentence;
-  }
-  return page;
-}
 const std::string PageText = FortyLinePage();
 const char* const Book[] = {PageText.c_str()};
 void OpenPage() { game_double::PlayerOpensBook(Book, 1); }

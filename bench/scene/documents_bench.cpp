@@ -63,16 +63,6 @@ double PerLine(int lines) {
   return (Now() - start) * 1e6 / lines;
 }
 
-// Twenty sentences that wrap once each: forty lines.
-std::string FortyLinePage() {
-  std::string page;
-  char sentence[128];
-  for (int i = 0; i < 20; ++i) {
-    std::snprintf(sentence, sizeof sentence, "Sentence %02d of the Annals runs on and wraps onto a line.<BR>", i);
-    page += sentence;
-  }
-  return page;
-}
 
 double PerPage(int pages, const char* const* text) {
   game_double::ClearLinesSent();

@@ -37,20 +37,6 @@ using namespace bench;
 
 const char Line[] = "Welcome to Balmora, outlander. Mind the guards, they do not like strangers.";
 
-// The partner of the double: a Dark Elf woman speaking for herself.
-void MakePartner() {
-  static uint8_t record[0x80], data[0xC0], race[0x40];
-  static const char name[] = "Dralasa Nerethi";
-  uint8_t* ref = game_double::Objects().partnerRef;
-  Put(record, 0x18, Addr(ref));
-  Put(record, 0x6C, Addr(data));
-  Put(data, 0x34, 1u);
-  Put(data, 0x70, Addr(name));
-  Put(data, 0x2C, Addr(name));
-  std::strcpy(reinterpret_cast<char*>(race + 0x10), "Dark Elf");
-  Put(data, 0xB0, Addr(race));
-  Put(ref, 0x28, Addr(record));
-}
 
 
 DWORD WINAPI Worker(void*) {
@@ -166,7 +152,7 @@ int main(int argc, char** argv) {
   Settings.VoiceFxByRace = 1;
   Settings.VPBaseFemale = 2000;
   InstallHooks();
-  MakePartner();
+  MakeDarkElfPartner();
   for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg}) {
     c->enabled = 1;
     c->autoSpeak = 1;
