@@ -480,10 +480,11 @@ TEST(ConfiguratorWindow, InstallUninstallAndListen) {
 
   app.ShowPage(3);
   const long spoken = sapistandin::SpeakCount();
-  SetWindowTextW(app[IDC_meTestText], L"A test of the <emph>voice</emph>.");
+  // Through the player's lexicon, the memo's markup kept.
+  SetWindowTextW(app[IDC_meTestText], L"A test of the <emph>voice</emph> of Vivec.");
   SendMessageW(app[IDC_bHearTestVoice], BM_CLICK, 0, 0);
   EXPECT_EQ(sapistandin::SpeakCount(), spoken + 1);
-  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "A test of the voice.");
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "A test of the voice of mine.");
 
   ASSERT_EQ(app.Close(), 0);
   EXPECT_EQ(entry(), "1<Data Files\\Quorrim\\>Speaks all dialogues and a documents using TTS engine.");
