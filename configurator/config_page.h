@@ -15,7 +15,10 @@
 //   Start          once, when the game folder is known and the settings shown
 //   Store          its controls back into the record: at LISTEN, at a
 //                  language switch and at close
-//   Close          after the record was written at close
+//   Save           at close, after the record was written: a file of its
+//                  own; false when it could not be written (the page said
+//                  so), and the window stays open
+//   Close          after every file was written at close
 //
 // While the window is open the controls hold what the player set; the
 // record only carries it in and out.
@@ -44,6 +47,7 @@ class ConfigPage {
   virtual void Load(const ConfiguratorSettings&) {}
   virtual void Store(ConfiguratorSettings&) const {}
   virtual void Start() {}
+  virtual bool Save() { return true; }
   virtual void Close() {}
   // The dialog procedure of the page (WM_INITDIALOG is the frame's): TRUE
   // for a message it took.

@@ -9,6 +9,7 @@
 #include "configurator/pages/filters_page.h"
 #include "configurator/pages/information_page.h"
 #include "configurator/pages/installing_page.h"
+#include "configurator/pages/names_page.h"
 #include "configurator/pages/parameters_page.h"
 #include "configurator/pages/testing_page.h"
 #include "configurator/pages/voices_page.h"
@@ -89,7 +90,8 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 
 void BuildPages(TfmTCfgMain& w) {
   w.pages = {MakeVoicesPage(w),  MakeFiltersPage(w),    MakeParametersPage(w),
-             MakeTestingPage(w), MakeInstallingPage(w), MakeInformationPage(w)};
+             MakeTestingPage(w), MakeInstallingPage(w), MakeInformationPage(w),
+             MakeNamesPage(w)};
   HWND tabs = GetDlgItem(w.hwnd, IDC_pcMainPageCtrl);
   MoveWindow(tabs, 0, 0, ClientWidth, ClientHeight, FALSE);
   for (size_t i = 0; i < w.pages.size(); ++i) {
@@ -102,9 +104,9 @@ void BuildPages(TfmTCfgMain& w) {
 }
 
 void ShowPage(TfmTCfgMain& w, int index) {
-  HWND pages[6];
+  HWND pages[std::tuple_size_v<decltype(w.pages)>];
   for (size_t i = 0; i < w.pages.size(); ++i) pages[i] = w.pages[i]->hwnd;
-  ShowTab(GetDlgItem(w.hwnd, IDC_pcMainPageCtrl), pages, 6, index);
+  ShowTab(GetDlgItem(w.hwnd, IDC_pcMainPageCtrl), pages, static_cast<int>(w.pages.size()), index);
 }
 
 void SetClientSize(HWND window) {
@@ -137,13 +139,11 @@ bool FormClose(TfmTCfgMain& w) {
   w.settings.GameInstDir = w.gameDir;
   w.settings.ConfigAppName = w.exeName;
   if (!SaveSettings(w.settings, w.settingsIni)) {
-    wchar_t message[400];
-    wchar_t widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, w.settingsIni.c_str(), -1, widePath, MAX_PATH);
-    wsprintfW(message, L"Unable to write to %s", widePath);
-    MessageBoxW(w.hwnd, message, L"Quorrim", MB_OK | MB_ICONERROR);
+    ReportUnwritable(w, w.settingsIni);
     return false;
   }
+  for (auto& page : w.pages)
+    if (!page->Save()) return false;
   w.TestVoice.Release();
   for (auto& page : w.pages) page->Close();
   return true;
@@ -185,6 +185,14 @@ INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 }  // namespace
+
+void ReportUnwritable(const TfmTCfgMain& w, const std::string& path) {
+  wchar_t message[400];
+  wchar_t widePath[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+  wsprintfW(message, L"Unable to write to %s", widePath);
+  MessageBoxW(w.hwnd, message, L"Quorrim", MB_OK | MB_ICONERROR);
+}
 
 void SettingsToForm(TfmTCfgMain& w) {
   // The language first: it replaces the items of the lists, and what is

@@ -1,4 +1,4 @@
-// TfmTCfgMain: the configurator's one window, the frame around six tabbed
+// TfmTCfgMain: the configurator's one window, the frame around seven tabbed
 // pages (config_page.h, one file each in pages/) that show
 // ConfiguratorSettings.  The frame owns the tabs, the language and the
 // settings record, and runs start-up and close; the pages only move values
@@ -13,13 +13,16 @@
 
 #include "configurator/config_page.h"
 #include "configurator/configurator_settings.h"
+#include "configurator/lexicon_file.h"
 #include "configurator/localize.h"
+#include "configurator/voice_test.h"
 #include "speech/speech_voice.h"
 
 struct TfmTCfgMain {
   HWND hwnd = nullptr;
-  // Tab order: VOICES, FILTERS, PARAMETERS, TESTING, INSTALLING, INFORMATION.
-  std::array<std::unique_ptr<ConfigPage>, 6> pages;
+  // Tab order: VOICES, FILTERS, PARAMETERS, TESTING, INSTALLING, INFORMATION,
+  // NAMES.
+  std::array<std::unique_ptr<ConfigPage>, 7> pages;
 
   std::string exeDir;   // with trailing backslash
   std::string exeName;
@@ -30,6 +33,12 @@ struct TfmTCfgMain {
   int currentLang = 0;
   // The VOICES page lists the voices it knows; LISTEN speaks with it.
   SpeechVoice TestVoice{};
+  // The device both LISTEN buttons play through (the TESTING page opens and
+  // closes it).
+  TestSound testSound;
+  // Lexicon.txt as the NAMES page edits it; both LISTEN buttons speak
+  // through it.
+  LexiconFile lexicon;
 
   std::string Localized(int lang, const char* key) const { return GetLocalizedText(localizeTable, lang, key); }
 };
@@ -42,6 +51,9 @@ inline int LanguageOf(int32_t langIndex) { return langIndex == 0 ? 0 : 1; }
 void SettingsToForm(TfmTCfgMain& w);
 // Every page into the record.
 void FormToSettings(TfmTCfgMain& w);
+
+// A file of the configurator's that could not be written, told the player.
+void ReportUnwritable(const TfmTCfgMain& w, const std::string& path);
 
 // Builds the window (hidden) and runs its start-up; the process may end in
 // it when the player cancels the search for the game.

@@ -18,6 +18,7 @@
 #define IDD_tsPageTest 104
 #define IDD_tsPageSetup 105
 #define IDD_tsPageAbout 106
+#define IDD_tsPageNames 107
 #define IDD_tsVDlgMale 111
 #define IDD_tsVDlgFemale 112
 #define IDD_tsVDlgCreature 113
@@ -117,3 +118,14 @@
 // INFORMATION
 #define IDC_reHelpInfo 1500
 #define IDC_cbVKeysList 1501
+
+// NAMES: the lexicon's entries, the two forms of the chosen one, and what
+// came of the last edit.
+#define IDC_lvLexEntries 1600
+#define IDC_edLexWritten 1601
+#define IDC_edLexSpoken 1602
+#define IDC_bLexAdd 1603
+#define IDC_bLexChange 1604
+#define IDC_bLexRemove 1605
+#define IDC_bLexListen 1606
+#define IDC_stLblLexStatus 1607

@@ -34,10 +34,10 @@ class TestingPage final : public ConfigPage {
   void Start() override {
     gameIni_ = window.gameDir + "Morrowind.ini";
     ShowTestString(testStringIndex_);
-    OpenTestSound(testSound_, window.hwnd);
+    OpenTestSound(window.testSound, window.hwnd);
   }
 
-  void Close() override { CloseTestSound(testSound_); }
+  void Close() override { CloseTestSound(window.testSound); }
 
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM) override {
     if (message != WM_COMMAND) return FALSE;
@@ -85,12 +85,13 @@ class TestingPage final : public ConfigPage {
     FormToSettings(window);
     const int voice = static_cast<int>(SendMessageW(Item(IDC_cbTestVoice), CB_GETCURSEL, 0, 0));
     const int race = static_cast<int>(SendMessageW(Item(IDC_cbTestRaceType), CB_GETCURSEL, 0, 0));
-    HearTestVoice(window.TestVoice, testSound_, window.settings, voice, race, TestText());
+    const FileLexicon lexicon(window.lexicon);
+    HearTestVoice(window.TestVoice, window.testSound, window.settings, voice, race, TestText(), &lexicon.get(),
+                  /*textIsMarkup=*/true);
   }
 
   std::string gameIni_;      // gameDir + Morrowind.ini, source of the test texts
   int testStringIndex_ = 0;  // 1..20, 0 before the first
-  TestSound testSound_;      // the voice test's DirectSound device and last buffer
 };
 
 }  // namespace

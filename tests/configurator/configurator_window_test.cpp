@@ -10,6 +10,7 @@
 
 #include <map>
 
+#include "configurator/lexicon_file.h"
 #include "configurator/resource.h"
 #include "sapi_standin_control.h"
 #include "screenshot.h"
@@ -129,7 +130,9 @@ class Configurator {
   std::map<int, HWND> controls_;
 };
 
-const char* const PageNames[6] = {"voices", "filters", "parameters", "testing", "installing", "information"};
+const char* const PageNames[] = {"voices", "filters", "parameters", "testing", "installing", "information", "names"};
+constexpr int PageCount = 7;
+constexpr int NamesPage = 6;
 
 // A file with every control away from its default, some values beyond what
 // the controls can show.
@@ -216,7 +219,7 @@ TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
   EXPECT_NE(app.Text(IDC_reHelpInfo).find("Requirements"), std::string::npos);
 
   app.Foreground();
-  for (int page = 0; page < 6; ++page) {
+  for (int page = 0; page < PageCount; ++page) {
     app.ShowPage(page);
     app.Shoot(std::string("en-") + PageNames[page]);
   }
@@ -327,7 +330,7 @@ TEST(ConfiguratorWindow, LanguageSwitchKeepsEverySetting) {
   EXPECT_EQ(app.Text(IDC_stLblVPitchNord), "НОРДЛИНГ :");
   EXPECT_EQ(app.Item(IDC_cbTestRaceType, 9), "Высокий Эльф");
   app.Foreground();
-  for (int page = 0; page < 6; ++page) {
+  for (int page = 0; page < PageCount; ++page) {
     app.ShowPage(page);
     app.Shoot(std::string("ru-") + PageNames[page]);
   }
@@ -477,10 +480,11 @@ TEST(ConfiguratorWindow, InstallUninstallAndListen) {
 
   app.ShowPage(3);
   const long spoken = sapistandin::SpeakCount();
-  SetWindowTextW(app[IDC_meTestText], L"A test of the <emph>voice</emph>.");
+  // Through the player's lexicon, the memo's markup kept.
+  SetWindowTextW(app[IDC_meTestText], L"A test of the <emph>voice</emph> of Vivec.");
   SendMessageW(app[IDC_bHearTestVoice], BM_CLICK, 0, 0);
   EXPECT_EQ(sapistandin::SpeakCount(), spoken + 1);
-  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "A test of the voice.");
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "A test of the voice of mine.");
 
   ASSERT_EQ(app.Close(), 0);
   EXPECT_EQ(entry(), "1<Data Files\\Quorrim\\>Speaks all dialogues and a documents using TTS engine.");
@@ -549,6 +553,89 @@ TEST(ConfiguratorWindow, FromTheReleaseToTheFirstLineHeard) {
   EXPECT_EQ(ReportValue(seen, "load"), "ok");
   EXPECT_EQ(ReportValue(seen, "line.0.said"), "1");
   EXPECT_EQ(ReportValue(seen, "say.0.played"), "1");
+}
+
+// NAMES: the release's lexicon (written at start) listed in the order of
+// the file; CHANGE, ADD and REMOVE from the list's chosen row, refused edits
+// said on the page; LISTEN speaks the written form through the lexicon; at
+// close the file is what the model makes of the same edits, every comment
+// and the order kept.
+TEST(ConfiguratorWindow, NamesPageEditsTheLexiconKeepingItsComments) {
+  GameFolder folder("window-names");
+  GameFolder::Write(folder.Settings(), "[BaseConfig]\r\nLangIndex=1\r\n");
+  Configurator app(folder);
+  ASSERT_TRUE(app.Open()) << "no window";
+  const std::string path = folder.tool + "Lexicon.txt";
+  LexiconFile expected = ParseLexiconFile(ReadFile(path));
+  std::vector<size_t> rows = LexiconEntryLines(expected);
+  ASSERT_GT(rows.size(), 3u);
+  app.Foreground();
+  app.ShowPage(NamesPage);
+
+  HWND list = app[IDC_lvLexEntries];
+  auto count = [&] { return static_cast<size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); };
+  EXPECT_EQ(count(), rows.size());
+  EXPECT_EQ(app.Text(IDC_bLexChange), "CHANGE");
+  // The list's rows as the player goes through them: the chosen row's forms
+  // fill the two fields.
+  auto choose = [&](std::initializer_list<WORD> keys, size_t line) {
+    EXPECT_TRUE(ClickInto(list));
+    for (WORD key : keys) PressKey(key);
+    const LexiconFileLine& entry = expected.lines[line];
+    EXPECT_TRUE(WaitFor(
+        [&] { return app.Text(IDC_edLexWritten) == entry.written && app.Text(IDC_edLexSpoken) == entry.spoken; },
+        5000))
+        << entry.written << " / " << app.Text(IDC_edLexWritten);
+  };
+  auto edit = [&](int button, const char* written, const char* spoken) {
+    SetWindowTextA(app[IDC_edLexWritten], written);
+    SetWindowTextA(app[IDC_edLexSpoken], spoken);
+    SendMessageW(app[button], BM_CLICK, 0, 0);
+  };
+  choose({VK_END}, rows.back());
+  choose({VK_HOME}, rows[0]);
+
+  edit(IDC_bLexChange, "  Vvardenfell ", "Vvar-den-fell");
+  ASSERT_EQ(ChangeLexiconEntry(expected, rows[0], "Vvardenfell", "Vvar-den-fell").edit, LexiconEdit::Done);
+  EXPECT_EQ(app.Text(IDC_stLblLexStatus), "");
+  edit(IDC_bLexAdd, "Sethrim", "SETH-rim");
+  ASSERT_EQ(AddLexiconEntry(expected, "Sethrim", "SETH-rim").edit, LexiconEdit::Done);
+  EXPECT_EQ(count(), rows.size() + 1);
+
+  // Refused: nothing changes, the page says why.
+  struct Refused {
+    const char* written;
+    const char* spoken;
+    const char* message;
+  } refused[] = {
+      {"balmora", "again", "This written form is in the list already"},
+      {"Bal=mora", "x", "Both forms are needed, the written one without '=' or ';'"},
+      {"Qwxz", "", "Both forms are needed, the written one without '=' or ';'"},
+  };
+  for (const Refused& r : refused) {
+    edit(IDC_bLexAdd, r.written, r.spoken);
+    EXPECT_EQ(app.Text(IDC_stLblLexStatus), r.message) << r.written;
+    EXPECT_EQ(count(), rows.size() + 1) << r.written;
+  }
+
+  choose({VK_HOME, VK_DOWN}, rows[1]);
+  SendMessageW(app[IDC_bLexRemove], BM_CLICK, 0, 0);
+  ASSERT_TRUE(RemoveLexiconEntry(expected, rows[1]));
+  EXPECT_EQ(count(), rows.size());
+  rows = LexiconEntryLines(expected);
+
+  choose({VK_HOME}, rows[0]);
+  const long spoken = sapistandin::SpeakCount();
+  SendMessageW(app[IDC_bLexListen], BM_CLICK, 0, 0);
+  EXPECT_EQ(sapistandin::SpeakCount(), spoken + 1);
+  EXPECT_EQ(sapistandin::ReadString("LastPlain"), "Vvar-den-fell");
+  EXPECT_EQ(sapistandin::ReadString("LastVoice"), app.Selected(IDC_cbVDlgMale));
+
+  ASSERT_EQ(app.Close(), 0);
+  const std::string written = ReadFile(path);
+  EXPECT_EQ(written, SerializeLexiconFile(expected));
+  EXPECT_NE(written.find("; Places"), std::string::npos);
+  EXPECT_EQ(written.find("Balmora"), std::string::npos);
 }
 
 TEST(ConfiguratorWindow, CancellingTheGameSearchEndsWithNothingWritten) {

@@ -22,7 +22,8 @@ TEST_F(Resource, EveryKeyInBothLanguages) {
   EXPECT_EQ(keys[0], keys[1]);
   for (const char* key : {"fmTCfgMain", "tsPageVoices", "tsPageAbout", "stLblVPitchHighElf", "bHearTestVoice",
                           "clGlobalFlags", "reHelpInfo", "MldrLirraDesc", "odOpenGameInst", "MLNOTFOUND",
-                          "INSTTOMLDR", "TMNOTINST", "MLNOTINST"})
+                          "INSTTOMLDR", "TMNOTINST", "MLNOTINST", "tsPageNames", "bLexAdd", "bLexChange",
+                          "bLexRemove", "bLexListen", "lvLexEntries", "LexNotAnEntry", "LexRepeated"})
     EXPECT_TRUE(keys[0].count(key)) << key;
 }
 
@@ -31,6 +32,7 @@ TEST_F(Resource, ListsHaveTheirItemCounts) {
     EXPECT_EQ(SplitLines(GetLocalizedText(table, lang, "clGlobalFlags")).size(), 31u) << lang;
     EXPECT_EQ(SplitLines(GetLocalizedText(table, lang, "cbTestRaceType")).size(), 10u) << lang;
     EXPECT_EQ(SplitLines(GetLocalizedText(table, lang, "cbTestVoice")).size(), 4u) << lang;
+    EXPECT_EQ(SplitLines(GetLocalizedText(table, lang, "lvLexEntries")).size(), 2u) << lang;  // column heads
   }
   auto english = SplitLines(GetLocalizedText(table, LangEnglish, "clGlobalFlags"));
   EXPECT_EQ(english[0], "ALLOW THE SEPARATE PITCH CONTROL FOR RACES");
