@@ -14,6 +14,8 @@
 
 #include "game/game_double.h"
 #include "plugin/frame/plugin_state.h"
+#include "plugin/frame/settings.h"
+#include "plugin/patching/hook_catalogue.h"
 
 namespace bench {
 
@@ -51,6 +53,35 @@ inline DWORD WINAPI DrainRequests(void*) {
   while (GetMessageA(&m, nullptr, 0, 0) > 0)
     if (m.message == WM_SPEAK_REQUEST && m.lParam) HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(m.lParam));
   return 0;
+}
+
+// A thread running `body`, once its message queue exists.
+inline DWORD StartQueuedThread(LPTHREAD_START_ROUTINE body) {
+  DWORD id;
+  CloseHandle(CreateThread(nullptr, 0, body, nullptr, 0, &id));
+  while (!PostThreadMessageA(id, WM_USER + 1, 0, 0)) Sleep(5);
+  return id;
+}
+
+// The game double with the plug-in as attach leaves it (default settings,
+// the collected-text buffer, every hook in) and a drain in the worker's
+// place, so that the game's threads are timed alone.
+inline void HookedGameWithoutWorker() {
+  game_double::BuildGameImage();
+  GameBase = game_double::Base();
+  Settings = PluginDefaults();
+  CapturedText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, 1024));
+  CapturedText[0] = 0;
+  InstallHooks();
+  WorkerThreadId = StartQueuedThread(DrainRequests);
+}
+
+// The player: a record without ActorData, so a man.
+inline void MakePlayerMan() {
+  static uint8_t record[0x80];
+  uint8_t* player = game_double::Objects().playerRef;
+  Put(record, 0x18, Addr(player));
+  Put(player, 0x28, Addr(record));
 }
 
 // One pass of `text` through the dialogue routine's call site (the game

@@ -39,12 +39,6 @@ namespace {
 
 using namespace bench;
 
-uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-template <typename T>
-void Put(uint8_t* object, uint32_t offset, T value) {
-  std::memcpy(object + offset, &value, sizeof value);
-}
-
 // The dialogue place and the document places.
 const uint32_t Places[] = {0x00BE32, 0x0A2A15, 0x1AD9AF, 0x1ADAB3, 0x1AC36B, 0x1ABE9C, 0x1AC358, 0x1ABCBF, 0x1AD630};
 
@@ -54,11 +48,8 @@ const char PartnerName[] = "Dralasa Nerethi";
 // The partner of the double: a Dark Elf woman speaking for herself; the
 // player: a record without ActorData (a man).
 void MakeActors() {
-  static uint8_t playerRecord[0x80];
   MakeDarkElfPartner();
-  uint8_t* player = game_double::Objects().playerRef;
-  Put(playerRecord, 0x18, Addr(player));
-  Put(player, 0x28, Addr(playerRecord));
+  MakePlayerMan();
 }
 
 void DialogueLine() {
@@ -197,17 +188,8 @@ int main(int argc, char** argv) {
   folder = self;
   folder.resize(folder.find_last_of('\\') + 1);
 
-  game_double::BuildGameImage();
-  GameBase = game_double::Base();
-  Settings = PluginDefaults();
-  CapturedText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, 1024));
-  CapturedText[0] = 0;
-  InstallHooks();
+  HookedGameWithoutWorker();
   MakeActors();
-  DWORD id;
-  CloseHandle(CreateThread(nullptr, 0, DrainRequests, nullptr, 0, &id));
-  while (!PostThreadMessageA(id, WM_USER + 1, 0, 0)) Sleep(5);
-  WorkerThreadId = id;
 
   const Work works[] = {Dialogue, Page};
   const int sizes[] = {0, 1000, 20000};
@@ -325,6 +307,6 @@ int main(int argc, char** argv) {
               CopyCost(1023, 100000) + CopyCost(shortPageLine, 100000));
   DeleteFileA(LogPath().c_str());
   DeleteFileA(SparePath().c_str());
-  PostThreadMessageA(id, WM_QUIT, 0, 0);
+  PostThreadMessageA(WorkerThreadId, WM_QUIT, 0, 0);
   return 0;
 }

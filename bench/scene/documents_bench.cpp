@@ -78,22 +78,8 @@ double PerPage(int pages, const char* const* text) {
 
 int main(int argc, char** argv) {
   const int pages = argc > 1 ? std::atoi(argv[1]) : 500;
-  game_double::BuildGameImage();
-  GameBase = game_double::Base();
-  Settings = PluginDefaults();
-  CapturedText = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, 1024));
-  CapturedText[0] = 0;
-  InstallHooks();
-  DWORD id;
-  CloseHandle(CreateThread(nullptr, 0, DrainRequests, nullptr, 0, &id));
-  while (!PostThreadMessageA(id, WM_USER + 1, 0, 0)) Sleep(5);
-  WorkerThreadId = id;
-  // A player for SpeakCapturedText (its record without ActorData: a man).
-  static uint8_t record[0x80];
-  uint8_t* player = game_double::Objects().playerRef;
-  std::memcpy(record + 0x18, &player, 4);
-  uint8_t* r = record;
-  std::memcpy(player + 0x28, &r, 4);
+  HookedGameWithoutWorker();
+  MakePlayerMan();  // for SpeakCapturedText
 
   const int lines = pages * 40;
   double line[2], page[2];
@@ -119,6 +105,6 @@ int main(int argc, char** argv) {
   std::printf("a 40-line book page opened: game's bytes %.1f us, hooked %.1f us, ratio %.2f "
               "(%.2f us added per line)\n",
               page[0], page[1], page[1] / page[0], (page[1] - page[0]) / 40);
-  PostThreadMessageA(id, WM_QUIT, 0, 0);
+  PostThreadMessageA(WorkerThreadId, WM_QUIT, 0, 0);
   return 0;
 }

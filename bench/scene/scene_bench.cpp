@@ -44,15 +44,9 @@ DWORD WINAPI Worker(void*) {
   RunSpeakLoop(PlayChannel);
   return 0;
 }
-DWORD StartThread(LPTHREAD_START_ROUTINE body) {
-  DWORD id;
-  CloseHandle(CreateThread(nullptr, 0, body, nullptr, 0, &id));
-  while (!PostThreadMessageA(id, WM_USER + 1, 0, 0)) Sleep(5);  // its queue exists
-  return id;
-}
 
 void BenchGameThread(int lines) {
-  WorkerThreadId = StartThread(DrainRequests);
+  WorkerThreadId = StartQueuedThread(DrainRequests);
   const game_double::PlaceBytes* place = game_double::FindPlace(0x00BE32);
   uint8_t patched[16];
   std::memcpy(patched, game_double::At(0x00BE32), place->size);
@@ -104,7 +98,7 @@ void BenchProcessVoiceFile(int rounds) {
 }
 
 void BenchLatency(int lines) {
-  WorkerThreadId = StartThread(Worker);
+  WorkerThreadId = StartQueuedThread(Worker);
   Sleep(500);
   double total = 0, worst = 0, first = 0;
   for (int i = 0; i < lines; ++i) {
