@@ -94,6 +94,9 @@ void BuildPages(TfmTCfgMain& w) {
              MakeNamesPage(w)};
   HWND tabs = GetDlgItem(w.hwnd, IDC_pcMainPageCtrl);
   MoveWindow(tabs, 0, 0, ClientWidth, ClientHeight, FALSE);
+  // Seven captions in both languages fit the window's width in one row only
+  // with narrow padding; the default one scrolls the first tabs out of view.
+  SendMessageW(tabs, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
   for (size_t i = 0; i < w.pages.size(); ++i) {
     ConfigPage& page = *w.pages[i];
     AddTab(tabs, static_cast<int>(i));
