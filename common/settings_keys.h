@@ -27,6 +27,7 @@ inline constexpr char SmoothZooming[] = "SmoothZooming";
 inline constexpr char SpeakAfterZoom[] = "SpeakAfterZoom";
 inline constexpr char ZoomDistNPC[] = "ZoomDistNPC";
 inline constexpr char LangIndex[] = "LangIndex";
+inline constexpr char SpeakInPieces[] = "SpeakInPieces";
 inline constexpr char VPBaseMale[] = "VPBaseMale";
 inline constexpr char VPBaseFemale[] = "VPBaseFemale";
 inline constexpr char VPBaseCreature[] = "VPBaseCreature";

@@ -17,6 +17,7 @@ ConfiguratorSettings ConfiguratorDefaults(const std::string& exeName) {
   s.SilenceKeyCode = 0x73A2;  // left Control, F4
   s.MaxDialogueFOV = 75;
   s.MinDialogueFOV = 20;
+  s.SpeakInPieces = 1;
   s.flags = {};
   for (GlobalFlag f : {FlagVoiceFxByRace, FlagTTSBoundPitchDS, FlagDlgSwitchToFP, FlagDlgEnableZoom,
                        FlagStopSpkOnClose, FlagDocVoiceAsDlg, FlagDocVoiceEnable, FlagDlgVoiceEnable,
@@ -41,7 +42,7 @@ struct Key {
   void* field;
 };
 
-// The 59 keys in the order they are written.  Reading order has no effect on
+// The 60 keys in the order they are written.  Reading order has no effect on
 // the result, so LoadSettings goes through the same list.
 template <typename Settings, typename Visit>
 void ForEachKey(Settings& s, Visit visit) {
@@ -89,6 +90,7 @@ void ForEachKey(Settings& s, Visit visit) {
   flag(BaseConfig, DlgEnableZoom, s.flags[FlagDlgEnableZoom]);
   flag(BaseConfig, AlwReadOpenJnl, s.flags[FlagAlwReadOpenJnl]);
   flag(BaseConfig, DocVoiceAsDlg, s.flags[FlagDocVoiceAsDlg]);
+  flag(BaseConfig, SpeakInPieces, s.SpeakInPieces);
 
   for (int i = 0; i < 10; ++i)
     flag(PauseConfig, std::string(PausePrefix) + MenuKinds[i], s.flags[FlagMPauseFirst + i]);

@@ -40,6 +40,7 @@ struct ConfiguratorSettings {
   uint32_t SilenceKeyCode;
   int32_t MaxDialogueFOV;   // no control: read and written back unchanged
   int32_t MinDialogueFOV;
+  int32_t SpeakInPieces;    // no control yet: read and written back; LISTEN says long texts in pieces
   std::array<int32_t, GlobalFlagCount> flags;
   // Slider position x 100, kept in 16 bits like the plug-in keeps them.
   std::array<int16_t, 10> racePitch;  // RaceConfig order: Orc, Nord, Breton, ...
@@ -64,13 +65,13 @@ int32_t ParseIntValue(const std::string& text, int32_t fallback);
 // take the configurator's defaults.
 void LoadSettings(ConfiguratorSettings& settings, const std::string& path, const std::string& exeName);
 
-// Writes all 59 keys, one by one (other keys and sections of the file stay
+// Writes all 60 keys, one by one (other keys and sections of the file stay
 // as they are), and flushes.  False at the first write the system refused;
 // the caller reports it and may try again.
 bool SaveSettings(const ConfiguratorSettings& settings, const std::string& path);
 
 // How many keys SaveSettings writes.
-inline constexpr int SettingsKeyCount = 59;
+inline constexpr int SettingsKeyCount = 60;
 
 // Key chords: one virtual-key code per byte, 0 = empty slot.
 inline uint8_t ChordKey(uint32_t chord, int cell) { return static_cast<uint8_t>(chord >> (8 * cell)); }

@@ -33,6 +33,7 @@ constexpr IntKey BaseIntegers[] = {
     {BaseConfig, settings_file::SpeakAfterZoom, &PluginSettings::SpeakAfterZoom},
     {BaseConfig, settings_file::ZoomDistNPC, &PluginSettings::ZoomDistNPC},
     {BaseConfig, settings_file::LangIndex, &PluginSettings::LangIndex},
+    {BaseConfig, settings_file::SpeakInPieces, &PluginSettings::SpeakInPieces},
 };
 
 int32_t ReadInt(const char* section, const char* key, int32_t current, const char* path) {

@@ -17,6 +17,7 @@ struct PluginSettings {
   int32_t SpeakAfterZoom;
   int32_t ZoomDistNPC;
   int32_t LangIndex;
+  int32_t SpeakInPieces;  // long lines said piece by piece, the first at once
   int16_t VPBaseMale;
   int16_t VPBaseFemale;
   int16_t VPBaseCreature;
@@ -53,6 +54,7 @@ constexpr PluginSettings PluginDefaults() {
       .SpeakAfterZoom = 0,
       .ZoomDistNPC = 60,
       .LangIndex = 1,
+      .SpeakInPieces = 1,
       .VPBaseMale = 0,
       .VPBaseFemale = 0,
       .VPBaseCreature = 0,
