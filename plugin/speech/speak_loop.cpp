@@ -8,6 +8,7 @@
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_state.h"
 #include "plugin/speech/speak_request.h"
+#include "plugin/speech/speech_chain.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/speech/voice_file.h"
 
@@ -96,6 +97,7 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
     return;
   }
   LOG_LINE("EVENT::Trying to speak: %s", TextOf(channel, request));
+  EndReplacedChains(request ? request->speaker : channel->speaker, request ? request->kind : SpeechKind::Dialogue);
   pendingChannel = channel;
   pendingAutoSpeak = SwitchesOf(channel, request).autoSpeak != 0;
   Forget(pendingRequest);
@@ -105,7 +107,7 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
   if (!pendingAutoSpeak) return;
   // Rendering and the zoom take a while: a line whose conversation ended
   // meanwhile is dropped by PlayChannel.
-  if (SpeakRequestText(channel, request) == 0 && CurrentSpeaker && PlayChannel(channel, pendingEpoch) == 0) return;
+  if (SayLine(channel, request, pendingEpoch, /*needsListener=*/true, SpeakRequestText) == LineSaid) return;
   speechActive = 0;
 }
 
@@ -113,8 +115,7 @@ void SpeakPending() {
   DropStaleWaitingLine();
   VoiceChannel* channel = pendingChannel;
   if (!channel || pendingAutoSpeak) return;
-  if (SpeakRequestText(channel, pendingRequest) == 0) {
-    PlayChannel(channel, pendingEpoch);
+  if (SayLine(channel, pendingRequest, pendingEpoch, /*needsListener=*/false, SpeakRequestText) != LineNotRendered) {
     pendingChannel = nullptr;
     Forget(pendingRequest);
   }
@@ -249,8 +250,12 @@ void RunSpeakLoop() {
       }
     }
     if (speechActive) SampleChords();
+    // A line said in pieces keeps the loop in its short rounds until its
+    // last piece has been said.
+    if (AdvanceSpeechChains(SpeakRequestText)) speechActive = 1;
     msg = MSG{};
   }
+  EndAllSpeechChains();
   Forget(pendingRequest);
   pendingChannel = nullptr;
   // Requests still queued behind the quit: their copies are ours to free.

@@ -56,6 +56,22 @@ bool BufferPlaying(IDirectSoundBuffer* buffer) {
   return buffer && SUCCEEDED(buffer->GetStatus(&status)) && (status & DSBSTATUS_PLAYING);
 }
 
+SpeakerLine SpeakerLineOf(ObjectRef* speaker) {
+  TableLock lock;
+  for (SpeakerBufferEntry& e : SpeakerBufferTable) {
+    if (e.speaker != speaker || !e.buffer) continue;
+    DSBCAPS caps{};
+    caps.dwSize = sizeof caps;
+    DWORD frequency = 0;
+    const bool known = SUCCEEDED(e.buffer->GetCaps(&caps)) && SUCCEEDED(e.buffer->GetFrequency(&frequency)) &&
+                       frequency != 0;
+    // 16-bit mono: two bytes a sample.
+    const uint32_t lastsMs = known ? static_cast<uint32_t>(uint64_t{caps.dwBufferBytes} / 2 * 1000 / frequency) : 0;
+    return {e.buffer, BufferPlaying(e.buffer), lastsMs};
+  }
+  return {nullptr, false, 0};
+}
+
 uint32_t RemoveSpeakerBuffer(ObjectRef* speaker) {
   TableLock lock;
   for (SpeakerBufferEntry& e : SpeakerBufferTable) {

@@ -36,3 +36,13 @@ uint32_t RemoveSpeakerBuffer(ObjectRef* speaker);
 uint32_t EnterSpeakerBuffer(ObjectRef* speaker, IDirectSoundBuffer* buffer);
 // True while the buffer is playing.
 bool BufferPlaying(IDirectSoundBuffer* buffer);
+
+// The speaker's line as the table holds it now: its buffer (null when the
+// speaker has no entry), only to tell one line from the next and never to be
+// used through; whether it plays; how long it lasts at its frequency.
+struct SpeakerLine {
+  const IDirectSoundBuffer* buffer;
+  bool playing;
+  uint32_t lastsMs;
+};
+SpeakerLine SpeakerLineOf(ObjectRef* speaker);

@@ -43,7 +43,7 @@ IDirectSoundBuffer* MakeVoiceBuffer(SoundManager* manager, GameSoundRecord& reco
 
 }  // namespace
 
-uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch) {
+uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch, uint32_t* volume) {
   if (!channel) return 1;
   char name[VoiceFileNameSize];
   MakeVoiceFileName(channel, name);
@@ -55,8 +55,13 @@ uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch) {
   GameMaster* master = GetGameMaster();
   SoundManager* manager = GetSoundManager();
   if (!master || !manager) return 0;  // no game world to speak in yet
-  const int32_t volume = game::VoiceVolumeQuery()(master->volumeControl, 0, 1.0f, 1, 0);
-  game::SayVoiceFile()(manager, name, channel->speaker, 0, ZoomedVoiceVolume(volume, savedFov, targetFov));
+  uint32_t said = volume ? *volume : NoVolume;
+  if (said == NoVolume) {
+    const int32_t gameVolume = game::VoiceVolumeQuery()(master->volumeControl, 0, 1.0f, 1, 0);
+    said = ZoomedVoiceVolume(gameVolume, savedFov, targetFov);
+    if (volume) *volume = said;
+  }
+  game::SayVoiceFile()(manager, name, channel->speaker, 0, said);
   return 0;
 }
 

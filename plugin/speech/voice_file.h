@@ -11,7 +11,11 @@ struct VoiceChannel;
 // the line was accepted under (SpeechEpoch): a line whose speech was
 // discarded while it waited for the zoom is not said.  0 when said (or no
 // game world to say it in), 1 without a channel, 2 when dropped as stale.
-uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch);
+// `volume`, when given: a set value is the volume the line is said at (the
+// later pieces of a line said in pieces, all as loud as its first); NoVolume
+// asks for the game's voice volume raised by the zoom, which is stored there.
+inline constexpr uint32_t NoVolume = 0xFFFFFFFF;
+uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch, uint32_t* volume = nullptr);
 
 // Replaces the game's voice-file loader at its call site; a method of the
 // game's sound manager (this in ECX).  Returns the game's sound record or 0.

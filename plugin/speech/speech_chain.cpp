@@ -1,0 +1,207 @@
+#include "plugin/speech/speech_chain.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "common/sentence_split.h"
+#include "plugin/frame/settings.h"
+#include "plugin/game/game_state.h"
+#include "plugin/speech/speak_loop.h"
+#include "plugin/speech/speaker_buffer_table.h"
+#include "plugin/speech/voice_channel.h"
+#include "plugin/speech/voice_file.h"
+
+namespace {
+
+// Lines of different speakers play side by side, as whole lines do; a fifth
+// long line at once ends the oldest chain.
+constexpr int ChainCount = 4;
+
+struct Chain {
+  VoiceChannel* channel;  // null: the slot is free
+  SpeakRequest* line;     // the whole line, our own copy
+  uint32_t length;
+  uint32_t epoch;         // the discard count the line was accepted under
+  uint32_t volume;        // the first piece's, for every piece
+  uint32_t next, nextEnd; // the piece to say next
+  uint32_t rendered;      // the channel's render count right after that piece was rendered
+  bool haveNext;          // it was rendered (and may still be in the voice's stream)
+  const IDirectSoundBuffer* playing;  // the piece playing now, as the speaker table names it
+  bool seenPlaying;
+  DWORD saidAt;
+  uint32_t lastsMs;
+  uint32_t age;           // when the chain began, in chains
+};
+
+Chain chains[ChainCount];
+uint32_t chainsBegun = 0;
+
+// Renders on each channel's voice, counted: a piece rendered for a chain is
+// in the voice's stream only while no other render came after it (another
+// speaker's line on the same voice).
+uint32_t& RenderCount(const VoiceChannel* channel) {
+  static uint32_t counts[4];
+  for (int i = 0; i < 4; ++i)
+    if (AllChannels[i] == channel) return counts[i];
+  static uint32_t other;
+  return other;
+}
+
+SpeakRequest* CopyOf(const SpeakRequest& like, const char* text, uint32_t length) {
+  auto* copy = static_cast<SpeakRequest*>(HeapAlloc(GetProcessHeap(), 0, offsetof(SpeakRequest, text) + length + 1));
+  if (!copy) return nullptr;
+  copy->speaker = like.speaker;
+  copy->voicePitch = like.voicePitch;
+  copy->epoch = like.epoch;
+  copy->kind = like.kind;
+  std::memcpy(copy->text, text, length);
+  copy->text[length] = 0;
+  return copy;
+}
+
+void End(Chain& chain) {
+  if (chain.line) HeapFree(GetProcessHeap(), 0, chain.line);
+  chain = Chain{};
+}
+
+Chain& FreeChain() {
+  Chain* oldest = &chains[0];
+  for (Chain& c : chains) {
+    if (!c.channel) return c;
+    if (c.age < oldest->age) oldest = &c;
+  }
+  End(*oldest);
+  return *oldest;
+}
+
+// Renders the chain's piece [next, nextEnd) with the line's speaker, pitch
+// and kind, through the loop's own rendering.
+bool RenderNext(Chain& chain, RenderRequest render) {
+  SpeakRequest* piece = CopyOf(*chain.line, chain.line->text + chain.next, chain.nextEnd - chain.next);
+  if (!piece) return false;
+  const bool rendered = render(chain.channel, piece) == 0;
+  HeapFree(GetProcessHeap(), 0, piece);
+  chain.rendered = ++RenderCount(chain.channel);
+  chain.haveNext = rendered;
+  return rendered;
+}
+
+// The piece after the one just said, rendered while that one plays; false
+// when there is none (the line is all said) or it could not be rendered.
+bool PrepareNext(Chain& chain, RenderRequest render) {
+  if (chain.next >= chain.length) return false;
+  chain.nextEnd = SpeechPieceEnd(chain.line->text, chain.length, chain.next);
+  return RenderNext(chain, render);
+}
+
+enum class Said { Followed, Alone, Not };
+
+// Says the rendered piece and finds the buffer the game made of it, which
+// the chain follows until it stops.  Alone: said, but no buffer of it came
+// into the speaker's entry (the game made none), so nothing tells when it
+// ends.
+Said SayNext(Chain& chain) {
+  ObjectRef* speaker = chain.line->speaker;
+  const SpeakerLine before = SpeakerLineOf(speaker);
+  if (PlayChannel(chain.channel, chain.epoch, &chain.volume) != 0) return Said::Not;
+  const SpeakerLine after = SpeakerLineOf(speaker);
+  chain.haveNext = false;
+  chain.next = chain.nextEnd;
+  if (!after.buffer || after.buffer == before.buffer) return Said::Alone;
+  chain.playing = after.buffer;
+  chain.seenPlaying = after.playing;
+  chain.saidAt = GetTickCount();
+  chain.lastsMs = after.lastsMs;
+  return Said::Followed;
+}
+
+// Whether the piece playing now is over, or the chain is (Gone).
+enum class Piece { Playing, Over, Gone };
+
+Piece PieceState(Chain& chain) {
+  if (chain.epoch != SpeechEpoch()) return Piece::Gone;
+  const SpeakerLine now = SpeakerLineOf(chain.line->speaker);
+  // Emptied (StopAllSpeech) or taken by another line of the speaker.
+  if (now.buffer != chain.playing) return Piece::Gone;
+  if (now.playing) {
+    chain.seenPlaying = true;
+    return Piece::Playing;
+  }
+  // A buffer the game has not started yet is not over; one it never starts
+  // is taken as over once it would have played out.
+  if (!chain.seenPlaying && GetTickCount() - chain.saidAt < chain.lastsMs) return Piece::Playing;
+  return Piece::Over;
+}
+
+}  // namespace
+
+SayResult SayLine(VoiceChannel* channel, const SpeakRequest* request, uint32_t epoch, bool needsListener,
+                  RenderRequest render) {
+  const char* text = request ? request->text : channel->text;
+  const uint32_t length = text ? static_cast<uint32_t>(lstrlenA(text)) : 0;
+  const uint32_t firstEnd = Settings.SpeakInPieces ? SpeechPieceEnd(text, length, 0) : length;
+  const SpeakRequest like = request ? *request : SpeakRequest{channel->speaker, KeepVoicePitch, epoch, SpeechKind::Dialogue, {0}};
+  SpeakRequest* line = firstEnd < length ? CopyOf(like, text, length) : nullptr;
+  if (!line) {  // one piece (or no memory for the chain): the whole line as it is
+    const bool rendered = render(channel, request) == 0;
+    ++RenderCount(channel);
+    if (!rendered) return LineNotRendered;
+    if (needsListener && !CurrentSpeaker) return LineNotSaid;
+    return PlayChannel(channel, epoch) == 0 ? LineSaid : LineNotSaid;
+  }
+
+  Chain& chain = FreeChain();
+  chain = Chain{};
+  chain.channel = channel;
+  chain.line = line;
+  chain.length = length;
+  chain.epoch = epoch;
+  chain.volume = NoVolume;
+  chain.nextEnd = firstEnd;
+  chain.age = ++chainsBegun;
+  if (!RenderNext(chain, render)) {
+    End(chain);
+    return LineNotRendered;
+  }
+  if (needsListener && !CurrentSpeaker) {
+    End(chain);
+    return LineNotSaid;
+  }
+  const Said said = SayNext(chain);
+  if (said != Said::Followed || !PrepareNext(chain, render)) End(chain);
+  return said == Said::Not ? LineNotSaid : LineSaid;
+}
+
+void EndReplacedChains(ObjectRef* speaker, SpeechKind kind) {
+  for (Chain& c : chains)
+    if (c.channel && (c.line->speaker == speaker || (kind == SpeechKind::Document && c.line->kind == kind))) End(c);
+}
+
+bool AdvanceSpeechChains(RenderRequest render) {
+  bool goesOn = false;
+  for (Chain& c : chains) {
+    if (!c.channel) continue;
+    const Piece piece = PieceState(c);
+    if (piece == Piece::Gone) {
+      End(c);
+      continue;
+    }
+    if (piece == Piece::Over) {
+      // Another line rendered on the same voice since: the piece is made again.
+      const bool ready = c.haveNext && c.rendered == RenderCount(c.channel);
+      if ((!ready && !RenderNext(c, render)) || SayNext(c) != Said::Followed || !PrepareNext(c, render)) {
+        End(c);
+        continue;
+      }
+    }
+    goesOn = true;
+  }
+  return goesOn;
+}
+
+void EndAllSpeechChains() {
+  for (Chain& c : chains)
+    if (c.channel) End(c);
+}
