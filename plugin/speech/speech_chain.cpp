@@ -117,22 +117,39 @@ Said SayNext(Chain& chain) {
   return Said::Followed;
 }
 
-// Whether the piece playing now is over, or the chain is (Gone).
+// Whether the piece playing now is over, or the chain is (Gone); while it
+// plays, `leftMs` is what is left of it.
 enum class Piece { Playing, Over, Gone };
 
-Piece PieceState(Chain& chain) {
+Piece PieceState(Chain& chain, uint32_t& leftMs) {
+  leftMs = 0;
   if (chain.epoch != SpeechEpoch()) return Piece::Gone;
   const SpeakerLine now = SpeakerLineOf(chain.line->speaker);
   // Emptied (StopAllSpeech) or taken by another line of the speaker.
   if (now.buffer != chain.playing) return Piece::Gone;
   if (now.playing) {
     chain.seenPlaying = true;
+    leftMs = now.leftMs;
     return Piece::Playing;
   }
   // A buffer the game has not started yet is not over; one it never starts
   // is taken as over once it would have played out.
   if (!chain.seenPlaying && GetTickCount() - chain.saidAt < chain.lastsMs) return Piece::Playing;
   return Piece::Over;
+}
+
+// A piece about to end is waited for here, a millisecond at a time, so that
+// the next piece follows at once rather than up to a round later.  Gives up
+// (Playing) a little after it should have ended.
+Piece AwaitEnd(Chain& chain, uint32_t leftMs) {
+  constexpr DWORD SlackMs = 20;
+  const DWORD start = GetTickCount(), limit = leftMs + ActiveRoundMs + SlackMs;
+  if (leftMs > 2) Sleep(leftMs - 2);
+  for (;;) {
+    const Piece piece = PieceState(chain, leftMs);
+    if (piece != Piece::Playing || GetTickCount() - start > limit) return piece;
+    Sleep(1);
+  }
 }
 
 }  // namespace
@@ -183,7 +200,10 @@ bool AdvanceSpeechChains(RenderRequest render) {
   bool goesOn = false;
   for (Chain& c : chains) {
     if (!c.channel) continue;
-    const Piece piece = PieceState(c);
+    uint32_t leftMs = 0;
+    Piece piece = PieceState(c, leftMs);
+    // Within two rounds of its end (a round may last longer than it should).
+    if (piece == Piece::Playing && c.seenPlaying && leftMs <= 2 * ActiveRoundMs) piece = AwaitEnd(c, leftMs);
     if (piece == Piece::Gone) {
       End(c);
       continue;
