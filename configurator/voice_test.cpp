@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/voice_config.h"
+#include "configurator/test_pieces.h"
 
 int TestRaceToRaceConfig(int testRace) {
   // RaceConfig: Orc, Nord, Breton, Khajiit, Dark Elf, High Elf, Wood Elf,
@@ -58,6 +59,7 @@ void OpenTestSound(TestSound& sound, HWND owner) {
 }
 
 void CloseTestSound(TestSound& sound) {
+  StopTestPieces();
   if (sound.buffer) {
     sound.buffer->Stop();
     sound.buffer->Release();
@@ -97,8 +99,19 @@ IDirectSoundBuffer* MakeTestBuffer(IDirectSound8* device, const uint8_t* audio, 
 
 }  // namespace
 
+IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const uint8_t* audio, uint32_t size,
+                                      int32_t frequencyOffset) {
+  IDirectSoundBuffer* buffer = MakeTestBuffer(device, audio, size);
+  if (!buffer) return nullptr;
+  DWORD own = 0;
+  buffer->GetFrequency(&own);
+  buffer->SetFrequency(TestFrequency(own, frequencyOffset));
+  return buffer;
+}
+
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
                    int testRace, const std::string& text) {
+  StopTestPieces();  // a test still being said in pieces says no more of itself
   voice.Release();
   voice.Init(sound.device ? MemoryStream : Speakers, 0);
   voice.SetAudioFormat(AudioFormat44kHz16BitMono);
@@ -108,6 +121,7 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
   if (!plan.valid) return;
   voice.SetConfig(plan.config.c_str());
   voice.SelectVoice(plan.voiceName.c_str());
+  if (sound.device && settings.SpeakInPieces && StartTestPieces(voice, sound, text, plan.frequencyOffset)) return;
   voice.Speak(text.c_str());  // no filter: markup typed into the memo is SAPI's to read
   if (!sound.device) return;
   const uint8_t* audio = nullptr;
@@ -118,10 +132,6 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
     sound.buffer->Stop();
     sound.buffer->Release();
   }
-  IDirectSoundBuffer* buffer = sound.buffer = MakeTestBuffer(sound.device, audio, size);
-  if (!buffer) return;
-  DWORD own = 0;
-  buffer->GetFrequency(&own);
-  buffer->SetFrequency(TestFrequency(own, plan.frequencyOffset));
-  buffer->Play(0, 0, 0);
+  IDirectSoundBuffer* buffer = sound.buffer = PitchedTestBuffer(sound.device, audio, size, plan.frequencyOffset);
+  if (buffer) buffer->Play(0, 0, 0);
 }

@@ -40,7 +40,8 @@ VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice,
 // 100..100000 Hz.
 uint32_t TestFrequency(uint32_t own, int32_t offset);
 
-// The window's DirectSound device and its last test buffer.
+// The window's DirectSound device and its last test buffer (the piece
+// playing now, when a long text is said in pieces).
 struct TestSound {
   HMODULE library = nullptr;
   IDirectSound8* device = nullptr;
@@ -52,6 +53,13 @@ struct TestSound {
 void OpenTestSound(TestSound& sound, HWND owner);
 void CloseTestSound(TestSound& sound);
 
-// bHearTestVoiceClick after the controls were read into `settings`.
+// bHearTestVoiceClick after the controls were read into `settings`.  With
+// SpeakInPieces and a device, a text of more than one piece is said as the
+// plug-in says long lines (configurator/test_pieces.h).
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
                    int testRace, const std::string& text);
+
+// A new test buffer holding the audio, at its own frequency plus
+// `frequencyOffset`, not yet playing; null when none could be made.
+IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const uint8_t* audio, uint32_t size,
+                                      int32_t frequencyOffset);
