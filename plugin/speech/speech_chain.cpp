@@ -62,6 +62,8 @@ SpeakRequest* CopyOf(const SpeakRequest& like, const char* text, uint32_t length
 }
 
 void End(Chain& chain) {
+  // Its next piece, made ready and never said.
+  if (chain.haveNext && chain.rendered == RenderCount(chain.channel)) DropPreparedSound(chain.channel);
   if (chain.line) HeapFree(GetProcessHeap(), 0, chain.line);
   chain = Chain{};
 }
@@ -76,15 +78,25 @@ Chain& FreeChain() {
   return *oldest;
 }
 
+// Every render on a voice goes through here: what was made ready of the
+// voice's last rendering is no longer what its stream holds.
+bool Render(VoiceChannel* channel, const SpeakRequest* request, RenderRequest render) {
+  DropPreparedSound(channel);
+  ++RenderCount(channel);
+  return render(channel, request) == 0;
+}
+
 // Renders the chain's piece [next, nextEnd) with the line's speaker, pitch
-// and kind, through the loop's own rendering.
+// and kind, through the loop's own rendering, and unless it is the first
+// (said at once) makes its sound ready for the say.
 bool RenderNext(Chain& chain, RenderRequest render) {
   SpeakRequest* piece = CopyOf(*chain.line, chain.line->text + chain.next, chain.nextEnd - chain.next);
   if (!piece) return false;
-  const bool rendered = render(chain.channel, piece) == 0;
+  const bool rendered = Render(chain.channel, piece, render);
   HeapFree(GetProcessHeap(), 0, piece);
-  chain.rendered = ++RenderCount(chain.channel);
+  chain.rendered = RenderCount(chain.channel);
   chain.haveNext = rendered;
+  if (rendered && chain.next > 0) PrepareVoiceSound(chain.channel);
   return rendered;
 }
 
@@ -162,9 +174,7 @@ SayResult SayLine(VoiceChannel* channel, const SpeakRequest* request, uint32_t e
   const SpeakRequest like = request ? *request : SpeakRequest{channel->speaker, KeepVoicePitch, epoch, SpeechKind::Dialogue, {0}};
   SpeakRequest* line = firstEnd < length ? CopyOf(like, text, length) : nullptr;
   if (!line) {  // one piece (or no memory for the chain): the whole line as it is
-    const bool rendered = render(channel, request) == 0;
-    ++RenderCount(channel);
-    if (!rendered) return LineNotRendered;
+    if (!Render(channel, request, render)) return LineNotRendered;
     if (needsListener && !CurrentSpeaker) return LineNotSaid;
     return PlayChannel(channel, epoch) == 0 ? LineSaid : LineNotSaid;
   }

@@ -23,3 +23,13 @@ void* __fastcall ProcessVoiceFile(void* soundManager, void* edx, const char* pat
 
 // Stops every live buffer in SpeakerBufferTable.  Any thread.
 void StopAllSpeech();
+
+// Worker: makes the DirectSound buffer and the peaks of what the channel's
+// voice rendered last, ahead of its say, so that the hooked loader only has
+// to hand them to the game (the next piece of a line, made while the piece
+// before plays: the copying and the peaks cost nothing at the seam).  False
+// when none could be made; the loader then builds them from the voice as
+// usual.  A later render on the channel must drop it first.
+bool PrepareVoiceSound(VoiceChannel* channel);
+// Worker: drops what PrepareVoiceSound made and no say took.
+void DropPreparedSound(VoiceChannel* channel);

@@ -17,7 +17,7 @@ namespace {
 // callee; a fastcall function with a dummy edx has the same shape.
 void __fastcall Say(SoundManager* manager, void*, const char* name, ObjectRef* speaker, uint32_t zero,
                     uint32_t volume) {
-  SayCall call{name, speaker, zero, volume, GetTickCount(), nullptr, 0, 0, false};
+  SayCall call{name, speaker, zero, volume, GetTickCount(), nullptr, 0, 0, false, 0, false};
   if (Calls().playVoices) {
     for (const SayCall& earlier : Calls().says) {
       DWORD status = 0;
@@ -33,6 +33,15 @@ void __fastcall Say(SoundManager* manager, void*, const char* name, ObjectRef* s
       call.frequency = frequency;
       call.bytes = record->description.dwBufferBytes;
       call.buffer->Play(0, 0, 0);
+      void* pcm = nullptr;
+      DWORD bytes = 0;
+      if (SUCCEEDED(call.buffer->Lock(0, 0, &pcm, &bytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) {
+        std::vector<int16_t> own(bytes / BytesPerPeak + 1);
+        call.peakCount = ComputeFramePeaks(static_cast<const uint8_t*>(pcm), bytes, own.data());
+        call.peaksOfTheBuffer = record->framePeaks &&
+                                std::memcmp(own.data(), record->framePeaks, call.peakCount * sizeof(int16_t)) == 0;
+        call.buffer->Unlock(pcm, bytes, nullptr, 0);
+      }
     }
   }
   Calls().says.push_back(call);

@@ -30,6 +30,8 @@ struct SayCall {
   IDirectSoundBuffer* buffer;
   uint32_t frequency, bytes;
   bool speakerStillPlaying;  // an earlier buffer of this speaker played when this one was asked for
+  uint32_t peakCount;        // entries of the record's peaks
+  bool peaksOfTheBuffer;     // they are the peaks of the buffer's own samples
 };
 
 struct LoaderCall {

@@ -213,6 +213,8 @@ TEST_F(Chain, ALongLineIsSaidInPiecesThatMakeUpTheLine) {
     EXPECT_EQ(say.frequency, 44100u - 300 - 4000);
     ASSERT_NE(say.buffer, nullptr);
     EXPECT_EQ(say.bytes, spoken[i].plain.size() * speechtest::BytesPerChar / 3);
+    EXPECT_GT(say.peakCount, 0u);
+    EXPECT_TRUE(say.peaksOfTheBuffer);  // its own peaks for the lips
     // Asked for once the piece before had stopped, and that one had played
     // to its end: its cursor is back at the start.
     EXPECT_FALSE(say.speakerStillPlaying);
