@@ -117,14 +117,25 @@ bool Playing(IDirectSoundBuffer* b) {
   return b && SUCCEEDED(b->GetStatus(&status)) && (status & DSBSTATUS_PLAYING);
 }
 
-// Until the worker has rendered nothing for a while: a chain's next piece,
-// rendered after its first was said, is done.
+// Until the worker has rendered nothing for a while (a chain's next piece,
+// rendered after its first was said, is done), then a word said and
+// stopped: the voice lets go of a long line's audio now, not while the next
+// case is timed.
 void WaitForQuietWorker() {
-  long count = sapistandin::SpeakCount();
-  for (double quiet = Now(); Now() - quiet < 1.5; Sleep(50)) {
-    const long now = sapistandin::SpeakCount();
-    if (now != count) count = now, quiet = Now();
-  }
+  auto quiet = [] {
+    long count = sapistandin::SpeakCount();
+    for (double since = Now(); Now() - since < 1.5; Sleep(50)) {
+      const long now = sapistandin::SpeakCount();
+      if (now != count) count = now, since = Now();
+    }
+  };
+  quiet();
+  const uint32_t before = game_double::SayCount();
+  DialogueText("Hm.");
+  DialogueText("Hm.");
+  for (const double start = Now(); game_double::SayCount() == before && Now() - start < 60;) Sleep(5);
+  StopAllSpeech();
+  quiet();
 }
 
 // Milliseconds from the call site to the say routine's first call for the
