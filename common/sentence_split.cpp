@@ -119,13 +119,6 @@ uint32_t SentenceEndAt(const char* text, uint32_t length, uint32_t at) {
   return SkipBlanks(text, length, after);
 }
 
-// The start of the next sentence after `from`, or length.
-uint32_t NextSentence(const char* text, uint32_t length, uint32_t from) {
-  for (uint32_t i = from; i < length; ++i)
-    if (const uint32_t next = SentenceEndAt(text, length, i)) return next;
-  return length;
-}
-
 // A blank or comma between two digits belongs to a number ("10 000", "1, 2").
 bool InsideNumber(const char* text, uint32_t length, uint32_t before, uint32_t after) {
   return Digit(text[before]) && after < length && Digit(text[after]);
@@ -156,22 +149,34 @@ uint32_t Spoken(const char* text, uint32_t start, uint32_t end) {
   return end - start;
 }
 
-}  // namespace
-
-uint32_t SpeechPieceEnd(const char* text, uint32_t length, uint32_t start) {
-  if (!text || start >= length) return length;
-  const uint32_t first = NextSentence(text, length, start);
-  if (start == 0) {
-    const uint32_t spoken = Spoken(text, 0, first);
-    return spoken > FirstPieceChars ? ShortFirstPiece(text, length, 0, spoken, first) : first;
-  }
-  uint32_t end = first;
+// Whole sentences from `start` on, as many as stay within `limit` spoken
+// characters, and at least one.
+uint32_t JoinSentences(const char* text, uint32_t length, uint32_t start, uint32_t limit) {
+  uint32_t end = NextSentenceStart(text, length, start);
   while (end < length) {
-    const uint32_t next = NextSentence(text, length, end);
-    if (Spoken(text, start, next) > PieceChars) break;
+    const uint32_t next = NextSentenceStart(text, length, end);
+    if (Spoken(text, start, next) > limit) break;
     end = next;
   }
   return end;
+}
+
+}  // namespace
+
+uint32_t NextSentenceStart(const char* text, uint32_t length, uint32_t from) {
+  if (!text) return length;
+  for (uint32_t i = from; i < length; ++i)
+    if (const uint32_t next = SentenceEndAt(text, length, i)) return next;
+  return length;
+}
+
+uint32_t SpeechPieceEnd(const char* text, uint32_t length, uint32_t start) {
+  if (!text || start >= length) return length;
+  if (start > 0) return JoinSentences(text, length, start, PieceChars);
+  const uint32_t first = NextSentenceStart(text, length, 0);
+  const uint32_t spoken = Spoken(text, 0, first);
+  if (spoken > FirstPieceChars) return ShortFirstPiece(text, length, 0, spoken, first);
+  return JoinSentences(text, length, 0, FirstPieceChars);
 }
 
 uint32_t SpeechPieceCount(const char* text, uint32_t length) {

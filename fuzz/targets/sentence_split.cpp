@@ -4,7 +4,7 @@
 //
 // Properties: the pieces laid end to end are the text; each is non-empty;
 // every cut lies behind a blank and before a non-blank; SpeechPieceCount
-// counts them.
+// counts them.  Sentences, likewise, go forward and end behind blanks.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -22,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (end < length && (text[end - 1] != ' ' && text[end - 1] != '\t')) std::abort();
     if (end < length && (text[end] == ' ' || text[end] == '\t')) std::abort();
     at = end;
+  }
+  for (uint32_t at = 0; at < length;) {
+    const uint32_t next = NextSentenceStart(text.data(), length, at);
+    if (next <= at || next > length) std::abort();
+    if (next < length && (text[next - 1] != ' ' && text[next - 1] != '\t')) std::abort();
+    at = next;
   }
   if (SpeechPieceCount(text.data(), length) != pieces) std::abort();
   return 0;

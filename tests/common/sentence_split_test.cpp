@@ -25,6 +25,21 @@ std::vector<std::string> Pieces(const std::string& text) {
   return pieces;
 }
 
+std::vector<std::string> Sentences(const std::string& text) {
+  std::vector<std::string> sentences;
+  const auto length = static_cast<uint32_t>(text.size());
+  for (uint32_t at = 0; at < length;) {
+    const uint32_t next = NextSentenceStart(text.data(), length, at);
+    if (next <= at || next > length) {
+      ADD_FAILURE() << "sentence at " << at << " ends at " << next;
+      break;
+    }
+    sentences.push_back(text.substr(at, next - at));
+    at = next;
+  }
+  return sentences;
+}
+
 std::string Joined(const std::vector<std::string>& pieces) {
   std::string all;
   for (const std::string& p : pieces) all += p;
@@ -40,18 +55,16 @@ std::string Sentence(size_t length, size_t commaAt = 0) {
   return s + '.';
 }
 
-// Short texts: the first piece is the first sentence, so it shows where
-// that sentence ends.
 TEST(SentenceSplit, SentenceEnds) {
   const struct {
     const char* name;
     const char* text;
-    std::vector<std::string> pieces;
+    std::vector<std::string> sentences;
   } cases[] = {
       {"full stop", "Mind the guards. They bite.", {"Mind the guards. ", "They bite."}},
       {"every blank behind the end goes with it", "One.   Two.", {"One.   ", "Two."}},
       {"exclamation and question runs", "What?! Go!", {"What?! ", "Go!"}},
-      {"semicolon and colon", "Listen: the guards; beware.", {"Listen: ", "the guards; beware."}},
+      {"semicolon and colon", "Listen: the guards; beware.", {"Listen: ", "the guards; ", "beware."}},
       {"abbreviations", "Mr. Vares lives by St. Delyn. Go.", {"Mr. Vares lives by St. Delyn. ", "Go."}},
       {"abbreviations in any case", "ask DR. Hlaalu or mrs. Andas. Then rest.",
        {"ask DR. Hlaalu or mrs. Andas. ", "Then rest."}},
@@ -79,11 +92,13 @@ TEST(SentenceSplit, SentenceEnds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(Pieces(c.text), c.pieces);
+    EXPECT_EQ(Sentences(c.text), c.sentences);
   }
 }
 
 TEST(SentenceSplit, NothingToCut) {
+  EXPECT_EQ(NextSentenceStart("", 0, 0), 0u);
+  EXPECT_EQ(NextSentenceStart(nullptr, 5, 0), 5u);
   EXPECT_EQ(SpeechPieceCount("", 0), 0u);
   EXPECT_EQ(SpeechPieceEnd("", 0, 0), 0u);
   EXPECT_EQ(SpeechPieceEnd(nullptr, 5, 0), 5u);
@@ -91,8 +106,9 @@ TEST(SentenceSplit, NothingToCut) {
   EXPECT_EQ(SpeechPieceEnd("Hi. Go.", 7, 9), 7u);
 }
 
-// A first sentence longer than FirstPieceChars ends early: behind its last
-// comma within the limit, else its last blank there.
+// The first piece joins whole sentences within FirstPieceChars; a first
+// sentence longer than that ends early: behind its last comma within the
+// limit, else its last blank there.
 TEST(SentenceSplit, TheFirstPieceIsShort) {
   const std::string threeHundred = Sentence(300, 58);
   const struct {
@@ -106,6 +122,8 @@ TEST(SentenceSplit, TheFirstPieceIsShort) {
       {"a text without any sentence end", std::string(Sentence(200), 0, 199), Sentence(200).substr(0, 80)},
       {"a comma beyond the limit does not count", Sentence(200, 118), Sentence(200).substr(0, 80)},
       {"80 characters stay whole", Sentence(80) + " Next.", Sentence(80) + " "},
+      {"short sentences joined", "Hear me. Mind the guards. " + Sentence(60) + " Next.", "Hear me. Mind the guards. "},
+      {"a text no longer than a first piece stays whole", "Mind the guards. They bite.", "Mind the guards. They bite."},
       {"one long word stays whole", std::string(100, 'x') + ". Next.", std::string(100, 'x') + ". "},
       {"not inside a number", std::string(74, 'w') + " 10 000 drakes, paid in full. Next.",
        std::string(74, 'w') + " "},
@@ -122,12 +140,12 @@ TEST(SentenceSplit, TheFirstPieceIsShort) {
 // Later pieces are whole sentences, as many as fit in PieceChars; one longer
 // sentence is a piece of its own.
 TEST(SentenceSplit, LaterPiecesJoinWholeSentences) {
-  std::string text = "Hear me. ";
+  std::string text = "Hear me, outlander, and hear me well now. ";  // no room for a second sentence
   for (int i = 0; i < 30; ++i) text += Sentence(48) + " ";  // 49 characters a sentence
   text += Sentence(400) + " " + Sentence(20);
   const std::vector<std::string> pieces = Pieces(text);
   ASSERT_EQ(pieces.size(), 8u);
-  EXPECT_EQ(pieces[0], "Hear me. ");
+  EXPECT_EQ(pieces[0], "Hear me, outlander, and hear me well now. ");
   for (int i = 1; i <= 5; ++i) EXPECT_EQ(pieces[i].size(), 6u * 49) << i;  // six sentences: 294 characters
   EXPECT_EQ(pieces[6], Sentence(400) + " ");
   EXPECT_EQ(pieces[7], Sentence(20));
