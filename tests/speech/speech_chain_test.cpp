@@ -32,6 +32,7 @@ namespace {
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new speechtest::StandInEnvironment);
 
+constexpr WORD SpeakKey = VK_F9;
 constexpr WORD SilenceKey = VK_F10;
 
 // Fast speech (10 ms a character), so that a line of a few pieces plays in
@@ -81,6 +82,7 @@ class Chain : public ::testing::Test {
     sapistandin::StartRecordingSpoken();
     lstrcpynA(LogFilePath, (dir_ / "ModuleLoader.log").c_str(), sizeof LogFilePath);
     Settings = PluginDefaults();
+    Settings.SpeakKeyCode = SpeakKey;
     Settings.SilenceKeyCode = SilenceKey;
     Settings.VoiceFxByRace = 1;
     Settings.VPBaseMale = -300;
@@ -118,6 +120,7 @@ class Chain : public ::testing::Test {
   }
 
   void TearDown() override {
+    Key(SpeakKey, false);
     Key(SilenceKey, false);
     if (WorkerThread) {
       PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
@@ -225,6 +228,28 @@ TEST_F(Chain, ALongLineIsSaidInPiecesThatMakeUpTheLine) {
   EXPECT_EQ(heard, line);
   EXPECT_EQ(EventLines(), 1u);
   EXPECT_TRUE(Has("EVENT::Trying to speak: " + line));
+}
+
+// A long line that waits for the speak chord is said in pieces once the
+// chord comes, the first at once, the rest following.
+TEST_F(Chain, ALongLineWaitingForTheSpeakChordIsSaidInPiecesToo) {
+  VoiceMaleDlg.autoSpeak = 0;
+  Start();
+  const std::string line = LongLine(4);
+  ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, orc_.ref, line.c_str()));
+  ASSERT_TRUE(WaitFor([&] { return Has("EVENT::Trying to speak: " + line); }, 10000));
+  Sleep(10 * ActiveRoundMs);
+  EXPECT_EQ(Says(), 0u);
+  Key(SpeakKey, true);
+  EXPECT_TRUE(WaitFor([] { return Says() >= 1; }, 10000));
+  Key(SpeakKey, false);
+  WaitUntilQuiet();
+  const size_t pieces = SpeechPieceCount(line.c_str(), static_cast<uint32_t>(line.size()));
+  ASSERT_EQ(Says(), pieces);
+  std::string heard;
+  for (const sapistandin::SpokenText& s : sapistandin::Spoken()) heard += s.plain;
+  EXPECT_EQ(heard, line);
+  for (size_t i = 0; i < pieces; ++i) EXPECT_FALSE(SayAt(i).speakerStillPlaying) << i;
 }
 
 // With SpeakInPieces off the line is rendered whole and said once.
