@@ -213,13 +213,15 @@ void BenchPieceCosts(int repeat) {
   char name[VoiceFileNameSize];
   MakeVoiceFileName(&channel, name);
   const std::string thousand = LineOf(1000);
-  const uint32_t first = SpeechPieceEnd(thousand.c_str(), static_cast<uint32_t>(thousand.size()), 0);
+  const auto length = static_cast<uint32_t>(thousand.size());
+  const uint32_t first = SpeechPieceEnd(thousand.c_str(), length, 0);
+  const uint32_t second = SpeechPieceEnd(thousand.c_str(), length, first);
   const struct {
     const char* what;
     std::string text;
   } texts[] = {{"one word", "Balmora."},
                {"a first piece", thousand.substr(0, first)},
-               {"a later piece", thousand.substr(first, SpeechPieceEnd(thousand.c_str(), static_cast<uint32_t>(thousand.size()), first) - first)},
+               {"a later piece", thousand.substr(first, second - first)},
                {"the whole line", thousand}};
   channel.voice.Speak("Warm up.");
   std::printf("  rendering, and the loader's buffer of it:\n");
@@ -269,8 +271,8 @@ void BenchVoice(const char* voice, const char* description, int seams, int repea
     }
     const double whole = Median(wholes), pieces = Median(piecewise);
     const uint32_t first = SpeechPieceEnd(line.c_str(), static_cast<uint32_t>(line.size()), 0);
-    std::printf("    %4zu characters                   %8.0f ms  %8.0f ms   (%u characters, %u pieces)\n", line.size(), whole,
-                pieces, first, SpeechPieceCount(line.c_str(), static_cast<uint32_t>(line.size())));
+    std::printf("    %4zu characters                   %8.0f ms  %8.0f ms   (%u characters, %u pieces)\n",
+                line.size(), whole, pieces, first, SpeechPieceCount(line.c_str(), static_cast<uint32_t>(line.size())));
   }
   const std::vector<Seam> measured = Seams(LineOf(1000), seams);
   std::printf("  seams of the 1000-character line (silence added between two pieces):");

@@ -2,8 +2,9 @@
 // however long the text.  The worker renders the line's first piece
 // (common/sentence_split.h) and says it exactly as a whole line is said (the
 // channel's "VTTS" name, ProcessVoiceFile, peaks of its own); it renders the
-// next piece while that one plays, and says it as soon as the previous
-// piece's buffer has stopped.  The pieces of a line are its chain.
+// next piece while that one plays and has its buffer made ready
+// (PrepareVoiceSound), and says it as soon as the previous piece's buffer has
+// stopped.  The pieces of a line are its chain.
 //
 // A chain is one line: it ends, with nothing more of it said, when its
 // buffer is stopped (the silence chord, closing a text window: StopAllSpeech

@@ -107,8 +107,8 @@ bool PrepareVoiceSound(VoiceChannel* channel) {
   uint32_t bytes = 0;
   if (channel->voice.GetAudio(&pcm, &bytes) != 0) return false;
   const uint32_t peakCount = bytes / BytesPerPeak;
-  auto* sound = static_cast<PreparedSound*>(
-      HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, offsetof(PreparedSound, peaks) + (peakCount + 1) * sizeof(int16_t)));
+  const SIZE_T size = offsetof(PreparedSound, peaks) + (peakCount + 1) * sizeof(int16_t);
+  auto* sound = static_cast<PreparedSound*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
   if (!sound) return false;
   sound->manager = manager;
   DescribeVoiceSound(sound->local, bytes, {manager->flags04, manager->mode18});
