@@ -59,7 +59,7 @@ enum class Setting : uint8_t {
   DocVoiceEnable, DlgVoiceEnable, DocAutoSpeak, DlgAutoSpeak,
   ConfigAppName, GameInstDir, LangIndex, VPBaseMale, VPBaseFemale, VPBaseCreature, SpeakKeyCode, SilenceKeyCode,
   MaxDialogueFOV, MinDialogueFOV, TTSBoundPitchDS, VoiceFxByRace, StopSpkOnClose, DlgSwitchToFP, DlgEnableZoom,
-  AlwReadOpenJnl, DocVoiceAsDlg, SmoothZooming, SpeakAfterZoom, ZoomDistNPC,
+  AlwReadOpenJnl, DocVoiceAsDlg, SpeakInPieces, SmoothZooming, SpeakAfterZoom, ZoomDistNPC,
   MPauseFirst,                                       // then one per MenuKind
   MKeepAiFirst = MPauseFirst + MenuKindCount,        // one per MenuKind
   RacePitchFirst = MKeepAiFirst + MenuKindCount,     // one per Race
@@ -119,6 +119,9 @@ inline constexpr Key Schema[SettingCount] = {
     {Setting::DlgEnableZoom,           BaseConfig,  "DlgEnableZoom",       Form::Flag,    Num(1),      Num(1)},
     {Setting::AlwReadOpenJnl,          BaseConfig,  "AlwReadOpenJnl",      Form::Flag,    Num(0),      Num(0)},
     {Setting::DocVoiceAsDlg,           BaseConfig,  "DocVoiceAsDlg",       Form::Flag,    Num(1),      Num(1)},
+    // 1: a long text is said sentence by sentence, the next rendered while one
+    // plays; 0: rendered whole before any of it is heard.  No control.
+    {Setting::SpeakInPieces,           BaseConfig,  "SpeakInPieces",       Form::Flag,    Num(1),      Num(1)},
     // Set only by editing the file.
     {Setting::SmoothZooming,           BaseConfig,  "SmoothZooming",       Form::Flag,    Num(1),      NotKnown},
     {Setting::SpeakAfterZoom,          BaseConfig,  "SpeakAfterZoom",      Form::Flag,    Num(0),      NotKnown},

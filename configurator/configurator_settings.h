@@ -42,6 +42,7 @@ struct ConfiguratorSettings {
   uint32_t SilenceKeyCode;
   int32_t MaxDialogueFOV;   // no control: read and written back unchanged
   int32_t MinDialogueFOV;
+  int32_t SpeakInPieces;    // no control either
   std::array<int32_t, GlobalFlagCount> flags;
   // Slider position x 100, kept in 16 bits like the plug-in keeps them.
   std::array<int16_t, RaceCount> racePitch;  // by Race
@@ -89,6 +90,7 @@ constexpr void BindConfiguratorFields(S& s, Bind&& bind) {
   bind(Setting::DlgEnableZoom, s.flags[FlagDlgEnableZoom]);
   bind(Setting::AlwReadOpenJnl, s.flags[FlagAlwReadOpenJnl]);
   bind(Setting::DocVoiceAsDlg, s.flags[FlagDocVoiceAsDlg]);
+  bind(Setting::SpeakInPieces, s.SpeakInPieces);
   for (int kind = 0; kind < MenuKindCount; ++kind) {
     bind(settings_file::PauseSetting(MenuKind(kind)), s.flags[FlagMPauseFirst + kind]);
     bind(settings_file::KeepAiSetting(MenuKind(kind)), s.flags[FlagMKeepAiFirst + kind]);

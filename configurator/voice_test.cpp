@@ -11,6 +11,7 @@
 #include "common/voice_config.h"
 #include "configurator/lexicon_file.h"
 #include "configurator/window_races.h"
+#include "configurator/test_pieces.h"
 
 int TestRaceToRaceConfig(int testRace) {
   return testRace >= 0 && testRace < RaceCount ? WindowRaces[testRace].race : -1;
@@ -54,6 +55,7 @@ void OpenTestSound(TestSound& sound, HWND owner) {
 }
 
 void CloseTestSound(TestSound& sound) {
+  StopTestPieces();
   if (sound.buffer) {
     sound.buffer->Stop();
     sound.buffer->Release();
@@ -93,8 +95,19 @@ IDirectSoundBuffer* MakeTestBuffer(IDirectSound8* device, const uint8_t* audio, 
 
 }  // namespace
 
+IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const uint8_t* audio, uint32_t size,
+                                      int32_t frequencyOffset) {
+  IDirectSoundBuffer* buffer = MakeTestBuffer(device, audio, size);
+  if (!buffer) return nullptr;
+  DWORD own = 0;
+  buffer->GetFrequency(&own);
+  buffer->SetFrequency(PitchedFrequency(own, frequencyOffset));
+  return buffer;
+}
+
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
                    int testRace, const std::string& text, const Lexicon* lexicon, bool textIsMarkup) {
+  StopTestPieces();  // a test still being said in pieces says no more of itself
   voice.Release();
   voice.Init(sound.device ? MemoryStream : Speakers, 0);
   voice.SetAudioFormat(AudioFormat44kHz16BitMono);
@@ -105,8 +118,12 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
   voice.SetConfig(plan.config.c_str());
   voice.SelectVoice(plan.voiceName.c_str());
   // No filter: markup typed into the memo is SAPI's to read.
-  const std::string spoken = lexicon ? ThroughLexicon(*lexicon, text, plan.config, textIsMarkup) : text;
-  voice.Speak(spoken.c_str());
+  const auto spoken = [&](const std::string& part) {
+    return lexicon ? ThroughLexicon(*lexicon, part, plan.config, textIsMarkup) : part;
+  };
+  if (sound.device && settings.SpeakInPieces && StartTestPieces(voice, sound, text, spoken, plan.frequencyOffset))
+    return;
+  voice.Speak(spoken(text).c_str());
   if (!sound.device) return;
   const uint8_t* audio = nullptr;
   uint32_t size = 0;
@@ -116,10 +133,6 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
     sound.buffer->Stop();
     sound.buffer->Release();
   }
-  IDirectSoundBuffer* buffer = sound.buffer = MakeTestBuffer(sound.device, audio, size);
-  if (!buffer) return;
-  DWORD own = 0;
-  buffer->GetFrequency(&own);
-  buffer->SetFrequency(PitchedFrequency(own, plan.frequencyOffset));
-  buffer->Play(0, 0, 0);
+  IDirectSoundBuffer* buffer = sound.buffer = PitchedTestBuffer(sound.device, audio, size, plan.frequencyOffset);
+  if (buffer) buffer->Play(0, 0, 0);
 }

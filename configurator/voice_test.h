@@ -37,7 +37,8 @@ struct VoiceTestPlan {
 // raceOffset: the chosen race's slider position x 100, in hertz.
 VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset);
 
-// The window's DirectSound device and its last test buffer.
+// The window's DirectSound device and its last test buffer (the piece
+// playing now, when a long text is said in pieces).
 struct TestSound {
   HMODULE library = nullptr;
   IDirectSound8* device = nullptr;
@@ -52,6 +53,14 @@ void CloseTestSound(TestSound& sound);
 // bHearTestVoiceClick after the controls were read into `settings`.  With a
 // lexicon, the text goes through it as the plug-in's lines do (ThroughLexicon;
 // textIsMarkup: the TESTING page's memo may hold markup, a lexicon entry's
-// written form does not).
+// written form does not).  With SpeakInPieces and a device, a text of more
+// than one piece is said as the plug-in says long lines
+// (configurator/test_pieces.h), each piece through the lexicon.
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
                    int testRace, const std::string& text, const Lexicon* lexicon = nullptr, bool textIsMarkup = true);
+
+// A new test buffer holding the audio, at its own frequency plus
+// `frequencyOffset` (PitchedFrequency), not yet playing; null when none could
+// be made.
+IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const uint8_t* audio, uint32_t size,
+                                      int32_t frequencyOffset);

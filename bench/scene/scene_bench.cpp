@@ -41,7 +41,7 @@ const char Line[] = "Welcome to Balmora, outlander. Mind the guards, they do not
 
 DWORD WINAPI Worker(void*) {
   SetUpVoices();
-  RunSpeakLoop(PlayChannel);
+  RunSpeakLoop(VoicePlayback);
   return 0;
 }
 

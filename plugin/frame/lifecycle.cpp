@@ -62,7 +62,7 @@ DWORD WINAPI WorkerThreadProc(void*) {
   LOG_LINE("Entering worker thread...");
   SetUpVoices();
   LOG_LINE("WRKTHREAD::Entering message loop.");
-  RunSpeakLoop(PlayChannel);
+  RunSpeakLoop(VoicePlayback);
   LOG_LINE("Exiting Quorrim...");
   ReleaseVoices();
   // Drops the reference taken for this thread when it was created.

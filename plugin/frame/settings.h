@@ -24,6 +24,7 @@ struct PluginSettings {
   int32_t SpeakAfterZoom;
   int32_t ZoomDistNPC;
   int32_t LangIndex;
+  int32_t SpeakInPieces;
   int16_t VPBaseMale;
   int16_t VPBaseFemale;
   int16_t VPBaseCreature;
@@ -66,6 +67,7 @@ constexpr void BindPluginFields(PluginSettings& s, Bind&& bind) {
   bind(Setting::SpeakAfterZoom, s.SpeakAfterZoom);
   bind(Setting::ZoomDistNPC, s.ZoomDistNPC);
   bind(Setting::LangIndex, s.LangIndex);
+  bind(Setting::SpeakInPieces, s.SpeakInPieces);
   bind(Setting::VPBaseMale, s.VPBaseMale);
   bind(Setting::VPBaseFemale, s.VPBaseFemale);
   bind(Setting::VPBaseCreature, s.VPBaseCreature);

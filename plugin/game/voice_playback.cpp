@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "plugin/frame/log.h"
@@ -41,9 +42,41 @@ IDirectSoundBuffer* MakeVoiceBuffer(SoundManager* manager, GameSoundRecord& reco
   return buffer;
 }
 
+// A voice sound made ahead of its say, in the plug-in's own memory until
+// the loader hands it to the game: the record with its filled buffer (one
+// reference, ours), and the peaks.
+struct PreparedSound {
+  SoundManager* manager;  // whose DirectSound made the buffer
+  GameSoundRecord local;
+  uint32_t bytes;
+  uint32_t peakCount;
+  int16_t peaks[1];  // peakCount entries (allocated to size)
+};
+
+PreparedSound* volatile preparedSounds[4];
+
+PreparedSound* volatile* PreparedSlot(const VoiceChannel* channel) {
+  for (int i = 0; i < 4; ++i)
+    if (AllChannels[i] == channel) return &preparedSounds[i];
+  return nullptr;
+}
+
+void Free(PreparedSound* sound) {
+  if (!sound) return;
+  if (sound->local.buffer) sound->local.buffer->Release();
+  HeapFree(GetProcessHeap(), 0, sound);
+}
+
+// Whatever the loader finds prepared for the channel, taken out of its slot.
+PreparedSound* TakePrepared(const VoiceChannel* channel) {
+  PreparedSound* volatile* slot = PreparedSlot(channel);
+  if (!slot) return nullptr;
+  return static_cast<PreparedSound*>(InterlockedExchangePointer(reinterpret_cast<void* volatile*>(slot), nullptr));
+}
+
 }  // namespace
 
-uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch, bool needSpeaker) {
+uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch, bool needSpeaker, uint32_t* volume) {
   if (!channel) return 1;
   if (needSpeaker && !Dialogue.CurrentSpeaker) return 3;
   char name[VoiceFileNameSize];
@@ -56,10 +89,42 @@ uint32_t PlayChannel(VoiceChannel* channel, uint32_t epoch, bool needSpeaker) {
   GameMaster* master = GetGameMaster();
   SoundManager* manager = GetSoundManager();
   if (!master || !manager) return 0;  // no game world to speak in yet
-  const int32_t volume = game::VoiceVolumeQuery()(master->volumeControl, 0, 1.0f, 1, 0);
-  game::SayVoiceFile()(manager, name, channel->speaker, 0, ZoomedVoiceVolume(volume, Dialogue.savedFov, Dialogue.targetFov));
+  uint32_t said = volume ? *volume : NoVolume;
+  if (said == NoVolume) {
+    const int32_t gameVolume = game::VoiceVolumeQuery()(master->volumeControl, 0, 1.0f, 1, 0);
+    said = ZoomedVoiceVolume(gameVolume, Dialogue.savedFov, Dialogue.targetFov);
+    if (volume) *volume = said;
+  }
+  game::SayVoiceFile()(manager, name, channel->speaker, 0, said);
   return 0;
 }
+
+bool PrepareVoiceSound(VoiceChannel* channel) {
+  DropPreparedSound(channel);
+  PreparedSound* volatile* slot = PreparedSlot(channel);
+  SoundManager* manager = GetSoundManager();
+  if (!slot || !manager || manager->noVoices) return false;
+  const uint8_t* pcm = nullptr;
+  uint32_t bytes = 0;
+  if (channel->voice.GetAudio(&pcm, &bytes) != 0) return false;
+  const uint32_t peakCount = bytes / BytesPerPeak;
+  const SIZE_T size = offsetof(PreparedSound, peaks) + (peakCount + 1) * sizeof(int16_t);
+  auto* sound = static_cast<PreparedSound*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+  if (!sound) return false;
+  sound->manager = manager;
+  DescribeVoiceSound(sound->local, bytes, {manager->flags04, manager->mode18});
+  sound->local.buffer = MakeVoiceBuffer(manager, sound->local, pcm, bytes);
+  if (!sound->local.buffer) {
+    Free(sound);
+    return false;
+  }
+  sound->bytes = bytes;
+  sound->peakCount = ComputeFramePeaks(pcm, bytes, sound->peaks);
+  *slot = sound;
+  return true;
+}
+
+void DropPreparedSound(VoiceChannel* channel) { Free(TakePrepared(channel)); }
 
 void* __fastcall ProcessVoiceFile(void* soundManager, void*, const char* path, uint32_t second) {
   VoiceChannel* channel = ChannelFromVoiceFileName(path);
@@ -69,15 +134,31 @@ void* __fastcall ProcessVoiceFile(void* soundManager, void*, const char* path, u
   if (manager->noVoices) return nullptr;
 
   RemoveSpeakerBuffer(channel->speaker);
+  PreparedSound* prepared = TakePrepared(channel);
+  if (prepared && prepared->manager != manager) {
+    Free(prepared);
+    prepared = nullptr;
+  }
   const uint8_t* pcm = nullptr;
   uint32_t bytes = 0;
-  if (channel->voice.GetAudio(&pcm, &bytes) != 0) return nullptr;
+  if (prepared) {
+    bytes = prepared->bytes;
+  } else if (channel->voice.GetAudio(&pcm, &bytes) != 0) {
+    return nullptr;
+  }
 
   // The buffer is made from a description on the stack first, so that a
   // failure leaves nothing of the game's allocator behind.
   GameSoundRecord local{};
-  DescribeVoiceSound(local, bytes, {manager->flags04, manager->mode18});
-  IDirectSoundBuffer* buffer = MakeVoiceBuffer(manager, local, pcm, bytes);
+  IDirectSoundBuffer* buffer = nullptr;
+  if (prepared) {
+    local = prepared->local;
+    buffer = local.buffer;  // the reference passes to the game with the record
+    prepared->local.buffer = nullptr;
+  } else {
+    DescribeVoiceSound(local, bytes, {manager->flags04, manager->mode18});
+    buffer = MakeVoiceBuffer(manager, local, pcm, bytes);
+  }
   if (!buffer) return nullptr;
 
   // The game's allocator has no free the plug-in may call: the small record
@@ -87,12 +168,18 @@ void* __fastcall ProcessVoiceFile(void* soundManager, void*, const char* path, u
   auto* peaks = record ? static_cast<int16_t*>(GameAllocator(bytes < 2 ? 2 : bytes)) : nullptr;
   if (!record || !peaks) {
     buffer->Release();
+    Free(prepared);
     return nullptr;  // the game gets no line rather than a half record
   }
   std::memcpy(record, &local, sizeof local);
   record->description.lpwfxFormat = &record->format;
   record->buffer = buffer;
-  ComputeFramePeaks(pcm, bytes, peaks);
+  if (prepared) {
+    std::memcpy(peaks, prepared->peaks, prepared->peakCount * sizeof(int16_t));
+    Free(prepared);
+  } else {
+    ComputeFramePeaks(pcm, bytes, peaks);
+  }
   record->framePeaks = peaks;
 
   if (record->description.dwFlags & DSBCAPS_CTRL3D)

@@ -8,6 +8,7 @@
 #include "plugin/frame/settings.h"
 #include "plugin/speech/lexicon_speech.h"
 #include "plugin/speech/speak_request.h"
+#include "plugin/speech/speech_chain.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/speech/speaker_buffer_table.h"
 
@@ -84,6 +85,8 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
     return;
   }
   LOG_LINE("EVENT::Trying to speak: %s", TextOf(channel, request));
+  EndReplacedChains(request ? request->speaker : channel->speaker, request ? request->kind : SpeechKind::Dialogue,
+                    SpeakLoop.game);
   SpeakLoop.pendingChannel = channel;
   SpeakLoop.pendingAutoSpeak = SwitchesOf(channel, request).autoSpeak != 0;
   Forget(SpeakLoop.pendingRequest);
@@ -93,7 +96,9 @@ void HandleSpeakRequest(VoiceChannel* channel, SpeakRequest* request) {
   if (!SpeakLoop.pendingAutoSpeak) return;
   // Rendering and the zoom take a while: a line whose conversation ended
   // meanwhile is dropped by the game's side.
-  if (SpeakRequestText(channel, request) == 0 && SpeakLoop.play(channel, SpeakLoop.pendingEpoch, true) == 0) return;
+  const SayResult said =
+      SayLine(channel, request, SpeakLoop.pendingEpoch, /*needSpeaker=*/true, SpeakLoop.game, SpeakRequestText);
+  if (said == LineSaid) return;
   SpeakLoop.speechActive = 0;
 }
 
@@ -101,8 +106,9 @@ void SpeakPending() {
   DropStaleWaitingLine();
   VoiceChannel* channel = SpeakLoop.pendingChannel;
   if (!channel || SpeakLoop.pendingAutoSpeak) return;
-  if (SpeakRequestText(channel, SpeakLoop.pendingRequest) == 0) {
-    SpeakLoop.play(channel, SpeakLoop.pendingEpoch, false);  // the speak key needs no speaker
+  // The speak key needs no speaker.
+  if (SayLine(channel, SpeakLoop.pendingRequest, SpeakLoop.pendingEpoch, /*needSpeaker=*/false, SpeakLoop.game,
+              SpeakRequestText) != LineNotRendered) {
     SpeakLoop.pendingChannel = nullptr;
     Forget(SpeakLoop.pendingRequest);
   }
@@ -212,8 +218,8 @@ void DiscardWaitingSpeech() { InterlockedIncrement(&discardEpoch); }
 
 uint32_t SpeechEpoch() { return static_cast<uint32_t>(discardEpoch); }
 
-void RunSpeakLoop(PlayLine play) {
-  SpeakLoop.play = play;
+void RunSpeakLoop(const GamePlayback& game) {
+  SpeakLoop.game = game;
   MSG msg{};
   // Makes sure the thread has its queue.  Nothing is taken: COM's set-up of
   // the voices may already have made one, and a request posted meanwhile
@@ -243,8 +249,12 @@ void RunSpeakLoop(PlayLine play) {
       }
     }
     if (SpeakLoop.speechActive) SampleChords();
+    // A line said in pieces keeps the loop in its short rounds until its
+    // last piece has been said.
+    if (AdvanceSpeechChains(SpeakLoop.game, SpeakRequestText)) SpeakLoop.speechActive = 1;
     msg = MSG{};
   }
+  EndAllSpeechChains(SpeakLoop.game);
   SpeakLoop.pendingChannel = nullptr;
   Forget(SpeakLoop.pendingRequest);
   // Requests still queued behind the quit: their copies are ours to free.

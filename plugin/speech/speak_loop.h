@@ -9,11 +9,23 @@
 struct VoiceChannel;
 struct SpeakRequest;
 
-// How the loop hands a rendered line to the game (the game side's
-// PlayChannel, which the frame passes in): 0 when the line was said.
-// `epoch` is the discard count the line was accepted under; `needSpeaker`
-// asks that an actor be there to play it through.
-using PlayLine = uint32_t (*)(VoiceChannel* channel, uint32_t epoch, bool needSpeaker);
+// What PlayChannel is given for a line's volume when the game is to choose it.
+inline constexpr uint32_t NoVolume = 0xFFFFFFFF;
+
+// How the loop hands rendered lines to the game: the game side's voice
+// playback (VoicePlayback in plugin/game/voice_playback.h), which the frame
+// passes in.
+struct GamePlayback {
+  // Says what the channel's voice rendered last: 0 when the line was said.
+  // `epoch` is the discard count the line was accepted under; `needSpeaker`
+  // asks that an actor be there to play it through; `volume` (or null), see
+  // PlayChannel.
+  uint32_t (*play)(VoiceChannel* channel, uint32_t epoch, bool needSpeaker, uint32_t* volume);
+  // Makes the sound of what the channel's voice rendered last ready ahead of
+  // its say (false: the say builds it), and drops it unsaid.
+  bool (*prepare)(VoiceChannel* channel);
+  void (*drop)(VoiceChannel* channel);
+};
 
 // The speak loop's own state.  speechActive is also cleared by the game's
 // thread when it leaves menu mode; the rest belongs to the worker.
@@ -30,7 +42,7 @@ struct SpeakLoopState {
   // per press, however many rounds it is held.
   bool speakChordWasDown = false;
   bool silenceChordWasDown = false;
-  PlayLine play = nullptr;  // what RunSpeakLoop was given
+  GamePlayback game{};  // what RunSpeakLoop was given
   void Reset();  // frees the waiting line's copy
 };
 extern SpeakLoopState SpeakLoop;
@@ -39,10 +51,10 @@ extern SpeakLoopState SpeakLoop;
 // with the "WRKTHREAD::" lines.
 void SetUpVoices();
 
-// Worker: runs until WM_WORKER_QUIT arrives, handing each rendered line to
-// `play`.  While speech is active a round ends as soon as a request comes,
+// Worker: runs until WM_WORKER_QUIT arrives, handing each rendered line, or
+// each piece of a long one (plugin/speech/speech_chain.h), to `game`.  While speech is active a round ends as soon as a request comes,
 // and otherwise after ActiveRoundMs.
-void RunSpeakLoop(PlayLine play);
+void RunSpeakLoop(const GamePlayback& game);
 inline constexpr uint32_t ActiveRoundMs = 30;
 
 // Releases the four voices on the calling thread: the worker's own exit, or

@@ -54,6 +54,24 @@ bool BufferPlaying(IDirectSoundBuffer* buffer) {
   return buffer && SUCCEEDED(buffer->GetStatus(&status)) && (status & DSBSTATUS_PLAYING);
 }
 
+SpeakerLine SpeakerLineOf(ObjectRef* speaker) {
+  TableLock lock;
+  for (SpeakerBufferEntry& e : SpeakerBufferTable) {
+    if (e.speaker != speaker || !e.buffer) continue;
+    DSBCAPS caps{};
+    caps.dwSize = sizeof caps;
+    DWORD frequency = 0, cursor = 0;
+    const bool known = SUCCEEDED(e.buffer->GetCaps(&caps)) && SUCCEEDED(e.buffer->GetFrequency(&frequency)) &&
+                       frequency != 0;
+    const bool playing = BufferPlaying(e.buffer);
+    if (!playing || FAILED(e.buffer->GetCurrentPosition(&cursor, nullptr)) || cursor > caps.dwBufferBytes) cursor = 0;
+    // 16-bit mono: two bytes a sample.
+    auto ms = [&](uint32_t bytes) { return known ? static_cast<uint32_t>(uint64_t{bytes} / 2 * 1000 / frequency) : 0; };
+    return {e.buffer, playing, ms(caps.dwBufferBytes), playing ? ms(caps.dwBufferBytes - cursor) : 0};
+  }
+  return {nullptr, false, 0, 0};
+}
+
 uint32_t RemoveSpeakerBuffer(ObjectRef* speaker) {
   TableLock lock;
   for (SpeakerBufferEntry& e : SpeakerBufferTable) {

@@ -39,3 +39,15 @@ bool BufferPlaying(IDirectSoundBuffer* buffer);
 
 // Stops every live buffer in the table.  Any thread.
 void StopAllSpeech();
+
+// The speaker's line as the table holds it now: its buffer (null when the
+// speaker has no entry), only to tell one line from the next and never to be
+// used through; whether it plays; how long it lasts at its frequency, and
+// how much of that is left behind its play cursor.
+struct SpeakerLine {
+  const IDirectSoundBuffer* buffer;
+  bool playing;
+  uint32_t lastsMs;
+  uint32_t leftMs;
+};
+SpeakerLine SpeakerLineOf(ObjectRef* speaker);

@@ -75,7 +75,7 @@ CRITICAL_SECTION& SayLock() {
   static SectionLock lock;
   return lock.section;
 }
-constexpr uint32_t MaxSays = 64;
+constexpr uint32_t MaxSays = 256;
 SayEntry says[MaxSays];
 volatile LONG sayCount;
 }  // namespace
@@ -121,6 +121,11 @@ void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, 
   IDirectSoundBuffer* buffer = nullptr;
   if (e.record) std::memcpy(&buffer, reinterpret_cast<void*>(e.record), 4);
   if (buffer) {
+    // Played as soon as it is loaded; what the double keeps of it for its
+    // report and recording is copied while it plays, so that the copy adds
+    // nothing to the silence before a line.
+    e.startTick = GetTickCount();
+    buffer->Play(0, 0, 0);
     e.buffer = Addr(buffer);
     const auto* record = reinterpret_cast<const uint8_t*>(e.record);
     const auto* format = *reinterpret_cast<WAVEFORMATEX* const*>(record + 0x2C);
@@ -145,8 +150,6 @@ void Say(uint32_t manager, const char* name, uint32_t speaker, uint32_t second, 
         if (m > e.peakMax) e.peakMax = m;
       }
     }
-    e.startTick = GetTickCount();
-    buffer->Play(0, 0, 0);
   }
   EnterCriticalSection(&SayLock());
   if (sayCount < static_cast<LONG>(MaxSays)) {

@@ -81,7 +81,7 @@ Actor cast[] = {
     {"Mudcrab", "mudcrab", nullptr, false, true, nullptr, nullptr},
 };
 const char* const Lines[] = {
-    "Welcome to Seyda Neen, outlander. Mind the guards of Vivec, they do not like strangers.",
+    "Welcome to Seyda Neen, outlander. The guards of Vivec do not like strangers.",
     "Strength is the only thing an orc respects. Show me yours.",
     "Click, click. The sand is warm and the water is cold.",
 };
@@ -161,6 +161,16 @@ void WaitPlayed(const game_double::SayEntry& e, uint32_t index) {
   Report("say.%u.furthest=%lu", index, static_cast<unsigned long>(furthest));
 }
 
+// Until the latest buffer has stopped and no further piece of its text came
+// within two seconds; gives the number of say calls since `first`.
+uint32_t HeardOut(uint32_t first) {
+  for (;;) {
+    const uint32_t count = game_double::SayCount();
+    WaitPlayed(game_double::GetSay(count - 1), count - 1);
+    if (!WaitForSay(count + 1, 2000)) return count - first;
+  }
+}
+
 void ReportSay(uint32_t index) {
   const game_double::SayEntry e = game_double::GetSay(index);
   Report("say.%u.file=%s", index, e.name);
@@ -202,7 +212,7 @@ void WriteToneFile() {
 // What the player heard: every played buffer at the frequency it played at,
 // resampled to 44 100 Hz and laid where it started, summed.
 // A buffer stopped before its end is heard up to the stop.
-DWORD stoppedAt[64];
+DWORD stoppedAt[256];
 
 void WriteRecording(const char* path, DWORD sceneStart) {
   constexpr uint32_t Rate = 44100;
@@ -212,7 +222,7 @@ void WriteRecording(const char* path, DWORD sceneStart) {
     if (!e.pcm || !e.frequency) continue;
     const size_t at = static_cast<size_t>(uint64_t{e.startTick - sceneStart} * Rate / 1000);
     uint32_t samples = e.bytes / 2;
-    if (i < 64 && stoppedAt[i]) {
+    if (i < 256 && stoppedAt[i]) {
       const uint64_t heard = uint64_t{stoppedAt[i] - e.startTick} * e.frequency / 1000;
       if (heard < samples) samples = static_cast<uint32_t>(heard);
     }
@@ -247,8 +257,8 @@ void WriteRecording(const char* path, DWORD sceneStart) {
   Report("recording.rms=%d", static_cast<int>(std::sqrt(sum / (pcm.empty() ? 1 : pcm.size()))));
 }
 
-// A page the player opened: read aloud once (a say call for the player,
-// played to its end), or, with `heard` false, not read at all.
+// A page the player opened: read aloud once (say calls for the player, one
+// a piece, played to the end), or, with `heard` false, not read at all.
 void ReportPage(const char* name, uint32_t& says, bool heard) {
   const bool said = WaitForSay(says + 1, heard ? 90000 : 2500);
   Report("%s.said=%d", name, said ? 1 : 0);
@@ -256,8 +266,9 @@ void ReportPage(const char* name, uint32_t& says, bool heard) {
   Report("%s.say=%u", name, says);
   Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
   Report("say.%u.plain=%s", says, sapistandin::ReadString("LastPlain").c_str());
-  WaitPlayed(game_double::GetSay(says), says);
-  ReportSay(says);
+  const uint32_t pieces = HeardOut(says);
+  Report("%s.says=%u", name, pieces);
+  for (uint32_t i = says; i < says + pieces; ++i) ReportSay(i);
   says = game_double::SayCount();
 }
 
@@ -302,10 +313,99 @@ void ReadTexts(uint32_t& says) {
   Report("close.bytes=%u", e.bytes);
   Report("close.heard_ms=%u", static_cast<uint32_t>(closed - e.startTick));
   Report("close.length_ms=%u", e.frequency ? static_cast<uint32_t>(uint64_t{e.bytes} / 2 * 1000 / e.frequency) : 0);
-  if (says < 64) stoppedAt[says] = closed;
+  if (says < 256) stoppedAt[says] = closed;
   Report("journal.page1.say=%u", says);
   Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
   ReportSay(says);
+  says = game_double::SayCount();
+}
+
+// ---------------------------------------------------------------------------
+// Long texts: a dialogue line of some 500 characters heard to its end, and a
+// book page of about 2 000 characters whose window is closed once its second
+// piece plays.  Both start as soon as their first words are rendered.
+
+const char LongLine[] =
+    "Strength is the only thing an orc respects, outlander, and I have seen little of it in you so far. "
+    "When I came to Balmora the guards laughed at me; they do not laugh now. "
+    "Every morning I carry stones from the river to the smithy, and every evening I fight in the yard. "
+    "Mr. Vares at the Council Club pays 3.5 drakes for a day of that, and St. Delyn's priests pay nothing. "
+    "Come back when you can lift what I lift. Then we will talk about the Fighters Guild.";
+
+// Six paragraphs of a guide to Balmora, laid out by the double's book.
+const char* const LongBook[] = {
+    "<DIV ALIGN=\"CENTER\">A Guide to Balmora<BR>"
+    "Balmora stands on the Odai river, in the heart of the West Gash, and it is the seat of House Hlaalu. "
+    "Its streets climb from the river to the Hlaalu manor on the hill, and every visitor should walk them "
+    "once from the silt strider port to the temple before asking anyone for work.<BR>"
+    "The High Town holds the manors of the great families and the Council Club, where the friends of House "
+    "Camonna Tong drink and talk. A stranger who asks too many questions there will not be welcome, and the "
+    "guards will not help him if he comes to harm.<BR>"
+    "The Labor Town lies on the eastern bank. Here the Mages Guild sells spells and potions, the Fighters "
+    "Guild takes contracts against bandits and beasts, and the South Wall Cornerclub serves the cheapest "
+    "mazte in the Gash. Ask for Nine-Toes there if you want to meet the Blades.<BR>"
+    "The Temple is the largest building of the town. Its priests heal the sick for a small gift, sell "
+    "scrolls of Almsivi Intervention, and will tell any pilgrim the way to the shrines of the Vvardenfell "
+    "Temple.<BR>"
+    "The silt strider leaves from the western bank at dawn and at dusk for Seyda Neen, Ald'ruhn, Suran and "
+    "Vivec. Its caravaner asks a fair price, and the journey is faster than any walk through the Ashlands.<BR>"
+    "Travelers who keep to the roads, pay their taxes and mind the guards will find Balmora a friendly town. "
+    "Those who do not will find its jail, which is small, cold and always full.",
+};
+
+// The pieces of one text (say calls [first, first + count)): reported one
+// by one; each is said by the same speaker, at the same volume and pitch.
+void ReportPieces(const char* name, uint32_t first, uint32_t count) {
+  Report("%s.says=%u", name, count);
+  Report("%s.first_say=%u", name, first);
+  const game_double::SayEntry head = game_double::GetSay(first);
+  bool alike = true;
+  for (uint32_t i = first; i < first + count; ++i) {
+    const game_double::SayEntry e = game_double::GetSay(i);
+    ReportSay(i);
+    alike = alike && e.speaker == head.speaker && e.volume == head.volume && e.frequency == head.frequency &&
+            !std::strcmp(e.name, head.name) && e.buffer && e.peakCount > 0;
+  }
+  Report("%s.pieces_alike=%d", name, alike ? 1 : 0);
+}
+
+void SayLongLine(uint32_t& says) {
+  BeginDialogue(cast[1]);
+  const DWORD asked = GetTickCount();
+  DialogueText(cast[1], LongLine);
+  DialogueText(cast[1], LongLine);
+  const bool said = WaitForSay(says + 1, 90000);
+  Report("long_line.said=%d", said ? 1 : 0);
+  if (!said) return;
+  Report("long_line.first_say_ms=%u", static_cast<uint32_t>(game_double::GetSay(says).startTick - asked));
+  ReportPieces("long_line", says, HeardOut(says));
+  says = game_double::SayCount();
+}
+
+// The page's reading is cut off by closing the book once its second piece
+// plays; nothing of it is said after that.
+void ReadLongPage(uint32_t& says) {
+  const DWORD opened = GetTickCount();
+  game_double::PlayerOpensBook(LongBook, 1);
+  const bool said = WaitForSay(says + 1, 90000);
+  Report("long_page.said=%d", said ? 1 : 0);
+  if (!said) return;
+  Report("long_page.first_say_ms=%u", static_cast<uint32_t>(game_double::GetSay(says).startTick - opened));
+  const bool second = WaitForSay(says + 2, 90000);
+  Report("long_page.second_piece=%d", second ? 1 : 0);
+  auto* buffer = reinterpret_cast<IDirectSoundBuffer*>(game_double::GetSay(game_double::SayCount() - 1).buffer);
+  Sleep(500);
+  game_double::PlayerClosesTextWindow();
+  const DWORD closed = GetTickCount();
+  const uint32_t atClose = game_double::SayCount();
+  DWORD status = 0;
+  if (buffer) buffer->GetStatus(&status);
+  Report("long_page.playing_after_close=%d", (status & DSBSTATUS_PLAYING) ? 1 : 0);
+  for (uint32_t i = says; i < atClose && i < 256; ++i)
+    if (!stoppedAt[i]) stoppedAt[i] = closed;
+  Sleep(3000);  // longer than any seam
+  Report("long_page.said_after_close=%u", game_double::SayCount() - atClose);
+  ReportPieces("long_page", says, atClose - says);
   says = game_double::SayCount();
 }
 
@@ -514,7 +614,11 @@ void Run(const char* recordPath, bool readTexts) {
   ReportSay(says);
   says = game_double::SayCount();
 
-  if (readTexts) ReadTexts(says);
+  if (readTexts) {
+    ReadTexts(says);
+    SayLongLine(says);
+    ReadLongPage(says);
+  }
 
   if (cameraDialogueWanted) RunCameraDialogue();
 

@@ -13,7 +13,8 @@ void PrepareSound(uint32_t volume);
 
 // After the plug-in started: runs the scene, reports every say call, and
 // writes a WAV of the played buffers to `recordPath` (unless null).  Without
-// `readTexts` the player reads no book, note or journal page.
+// `readTexts` the player reads no book, note or journal page, and the long
+// line and long page at the end are left out too.
 void Run(const char* recordPath, bool readTexts = true);
 // The scene's first line alone (the Dark Elf woman's), said and played.
 void RunFirstLine();

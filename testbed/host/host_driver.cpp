@@ -220,9 +220,12 @@ int RunHost(int argc, char** argv, void (*beforeLoad)(), void (*afterStart)()) {
   Report("shell_name=%s", Export<const char*(__stdcall*)()>(p, "ModGetConfigShellName")());
   Export<uint32_t(__stdcall*)()>(p, "ModEventOnHostStart")();
   if (o.waitLog && logPath) {
+    // Judged by the read that ended the wait: the writer rewrites the whole
+    // file for each line, so a second read may catch it half written.
     DWORD waited = 0;
-    while (!FileHolds(logPath, o.waitLog) && waited < 60000) { Sleep(50); waited += 50; }
-    Report("wait_log=%s", FileHolds(logPath, o.waitLog) ? "found" : "timeout");
+    bool found = false;
+    while (!(found = FileHolds(logPath, o.waitLog)) && waited < 60000) { Sleep(50); waited += 50; }
+    Report("wait_log=%s", found ? "found" : "timeout");
   }
   if (o.reenter) {
     // A loader that calls the exported entry itself, while the plug-in runs.

@@ -231,6 +231,34 @@ HRESULT ParseMarkup(const std::wstring& text, Prosody prosody, long flags, std::
   return S_OK;
 }
 
+// While a test asks for it, each Speak call is added to the "Spoken" list:
+// "pitch rate volume|plain text".
+void AppendSpoken(HKEY key, const Prosody& end, const std::wstring& plain) {
+  DWORD on = 0, size = sizeof on;
+  if (RegQueryValueExW(key, L"RecordSpoken", nullptr, nullptr, reinterpret_cast<BYTE*>(&on), &size) != ERROR_SUCCESS ||
+      !on)
+    return;
+  std::vector<wchar_t> list;
+  DWORD bytes = 0, type = 0;
+  if (RegQueryValueExW(key, L"Spoken", nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
+    list.assign(bytes / sizeof(wchar_t) + 2, L'\0');
+    RegQueryValueExW(key, L"Spoken", nullptr, &type, reinterpret_cast<BYTE*>(list.data()), &bytes);
+    list.resize(bytes / sizeof(wchar_t));
+  }
+  // Drop the list's closing terminators; each entry keeps its own.
+  while (!list.empty() && list.back() == L'\0') list.pop_back();
+  if (!list.empty()) list.push_back(L'\0');
+  wchar_t head[64];
+  wsprintfW(head, L"%ld %ld %ld|", end.pitch, end.rate, end.volume);
+  // A text with a terminator inside would end its entry there.
+  const std::wstring entry = head + std::wstring(plain.c_str());
+  list.insert(list.end(), entry.begin(), entry.end());
+  list.push_back(L'\0');
+  list.push_back(L'\0');
+  RegSetValueExW(key, L"Spoken", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(list.data()),
+                 static_cast<DWORD>(list.size() * sizeof(wchar_t)));
+}
+
 // ---- synthesis --------------------------------------------------------------
 
 uint32_t Fnv1a(const std::wstring& s) {
@@ -795,6 +823,7 @@ class Voice : public Dispatch<ISpeechVoice> {
     DWORD count = 0, size = sizeof count;
     RegQueryValueExW(key, L"SpeakCount", nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
     RecordNumber(key, L"SpeakCount", static_cast<long>(count + 1));
+    AppendSpoken(key, end, plain);
     RegCloseKey(key);
     if (FAILED(parsed)) return parsed;
     if (streamNumber) *streamNumber = 1;

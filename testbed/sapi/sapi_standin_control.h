@@ -25,9 +25,15 @@
 //                               its parser cannot read (a '&' that begins no
 //                               reference, an unclosed or nameless tag), and
 //                               then nothing is spoken ("LastOutput" "none")
+//
+// and, while a test has set RecordSpoken (StartRecordingSpoken), every Speak
+// call in order:
+//
+//   Spoken        REG_MULTI_SZ  one entry a call: "pitch rate volume|plain text"
 #pragma once
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -101,5 +107,51 @@ inline long ReadNumber(const char* name, long fallback = -99999) {
 }
 
 inline long SpeakCount() { return ReadNumber("SpeakCount", 0); }
+
+// What one Speak call said, with the prosody at the end of its text.
+struct SpokenText {
+  long pitch, rate, volume;
+  std::string plain;
+};
+
+// Empties the record of Speak calls and has the stand-in keep one from now on.
+inline void StartRecordingSpoken() {
+  HKEY key = OpenKey();
+  RegDeleteValueA(key, "Spoken");
+  const DWORD on = 1;
+  RegSetValueExA(key, "RecordSpoken", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+  RegCloseKey(key);
+}
+
+inline void StopRecordingSpoken() {
+  HKEY key = OpenKey();
+  RegDeleteValueA(key, "RecordSpoken");
+  RegDeleteValueA(key, "Spoken");
+  RegCloseKey(key);
+}
+
+// The Speak calls since StartRecordingSpoken, in order.
+inline std::vector<SpokenText> Spoken() {
+  std::vector<SpokenText> spoken;
+  HKEY key = OpenKey();
+  DWORD size = 0, type = 0;
+  if (RegQueryValueExW(key, L"Spoken", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+    RegQueryValueExW(key, L"Spoken", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    for (const wchar_t* p = buffer.data(); *p; p += lstrlenW(p) + 1) {
+      const int n = WideCharToMultiByte(CP_ACP, 0, p, -1, nullptr, 0, nullptr, nullptr);
+      std::string entry(n > 0 ? n - 1 : 0, '\0');
+      if (n > 1) WideCharToMultiByte(CP_ACP, 0, p, -1, entry.data(), n, nullptr, nullptr);
+      SpokenText t{};
+      const size_t bar = entry.find('|');
+      if (bar == std::string::npos) continue;
+      if (sscanf(entry.c_str(), "%ld %ld %ld", &t.pitch, &t.rate, &t.volume) != 3) continue;
+      t.plain = entry.substr(bar + 1);
+      spoken.push_back(t);
+    }
+  }
+  RegCloseKey(key);
+  return spoken;
+}
 
 }  // namespace sapistandin

@@ -67,6 +67,7 @@ TEST(ConfiguratorSettings, MissingFileGivesTheConfiguratorDefaults) {
   EXPECT_EQ(s.SilenceKeyCode, 0x73A2u);
   EXPECT_EQ(s.MaxDialogueFOV, 75);
   EXPECT_EQ(s.MinDialogueFOV, 20);
+  EXPECT_EQ(s.SpeakInPieces, 1);
   const int16_t race[10] = {-8000, -6000, -2000, 4000, 0, 1000, 8000, -1000, -3000, -4000};
   for (int i = 0; i < 10; ++i) EXPECT_EQ(s.racePitch[i], race[i]) << i;
   EXPECT_EQ(s.VPBaseMale, 0);
@@ -125,7 +126,7 @@ TEST(ConfiguratorSettings, SaveWritesAllKeysInOrder) {
       "[BaseConfig]", "ConfigAppName", "GameInstDir", "LangIndex", "VPBaseMale", "VPBaseFemale",
       "VPBaseCreature", "SpeakKeyCode", "SilenceKeyCode", "MaxDialogueFOV", "MinDialogueFOV",
       "TTSBoundPitchDS", "VoiceFxByRace", "StopSpkOnClose", "DlgSwitchToFP", "DlgEnableZoom",
-      "AlwReadOpenJnl", "DocVoiceAsDlg",
+      "AlwReadOpenJnl", "DocVoiceAsDlg", "SpeakInPieces",
       "[PauseConfig]", "MPauseChargen", "MPauseService", "MPauseResting", "MPauseJournal", "MPauseDialogue",
       "MPauseContainer", "MPauseInventory", "MPauseDocuments", "MPauseMessages", "MPauseOptions",
       "MKeepAiChargen", "MKeepAiService", "MKeepAiResting", "MKeepAiJournal", "MKeepAiDialogue",
@@ -150,6 +151,7 @@ ConfiguratorSettings PlayerChoices(int set) {
   s.SilenceKeyCode = a ? (0xA2 | 0xA0 << 8 | 0x41 << 16 | 0xFEu << 24) : 0x20;  // the first negative when written
   s.MaxDialogueFOV = a ? 80 : 95;
   s.MinDialogueFOV = a ? 15 : 5;
+  s.SpeakInPieces = a ? 0 : 1;
   for (int i = 0; i < GlobalFlagCount; ++i) s.flags[i] = (i % 3 == 0) == a;
   for (int i = 0; i < 10; ++i) s.racePitch[i] = static_cast<int16_t>(a ? (i - 5) * 1100 : 700 + i * 300);
   s.VPBaseMale = a ? -10000 : 2500;
@@ -197,6 +199,7 @@ TEST(ConfiguratorSettings, SaveThenLoadGivesTheSameRecord) {
     EXPECT_EQ(loaded.SilenceKeyCode, saved.SilenceKeyCode);
     EXPECT_EQ(loaded.MaxDialogueFOV, saved.MaxDialogueFOV);
     EXPECT_EQ(loaded.MinDialogueFOV, saved.MinDialogueFOV);
+    EXPECT_EQ(loaded.SpeakInPieces, saved.SpeakInPieces);
     EXPECT_EQ(loaded.flags, saved.flags);
     EXPECT_EQ(loaded.racePitch, saved.racePitch);
     EXPECT_EQ(loaded.VPBaseMale, saved.VPBaseMale);
@@ -253,6 +256,7 @@ TEST(ConfiguratorSettings, ThePluginReadsWhatTheConfiguratorWrote) {
     EXPECT_EQ(Settings.StopSpkOnClose, s.flags[FlagStopSpkOnClose]);
     EXPECT_EQ(Settings.AlwReadOpenJnl, s.flags[FlagAlwReadOpenJnl]);
     EXPECT_EQ(Settings.DocVoiceAsDlg, s.flags[FlagDocVoiceAsDlg]);
+    EXPECT_EQ(Settings.SpeakInPieces, s.SpeakInPieces);
     for (int i = 0; i < 10; ++i) {
       EXPECT_EQ(Settings.MPause[i], s.flags[FlagMPauseFirst + i]) << i;
       EXPECT_EQ(Settings.MKeepAi[i], s.flags[FlagMKeepAiFirst + i]) << i;

@@ -140,7 +140,7 @@ const char PreparedSettings[] =
     "[BaseConfig]\r\nLangIndex=7\r\nSpeakKeyCode=1361015458\r\nSilenceKeyCode=29602\r\nVPBaseMale=-2500\r\n"
     "VPBaseFemale=3000\r\nVPBaseCreature=-6000\r\nVoiceFxByRace=1\r\nTTSBoundPitchDS=0\r\nStopSpkOnClose=0\r\n"
     "DlgSwitchToFP=1\r\nDlgEnableZoom=0\r\nAlwReadOpenJnl=1\r\nDocVoiceAsDlg=0\r\nMaxDialogueFOV=81\r\n"
-    "ZoomDistNPC=90\r\n"
+    "ZoomDistNPC=90\r\nSpeakInPieces=0\r\n"
     "[PauseConfig]\r\nMPauseChargen=0\r\nMPauseDialogue=1\r\nMKeepAiJournal=1\r\nMKeepAiOptions=1\r\n"
     "[RaceConfig]\r\nVPOrc=-9000\r\nVPNord=-150\r\nVPDarkElf=2000\r\nVPHighElf=20000\r\n"
     "[LirraDlg]\r\nVoiceEnable=1\r\nAutoSpeak=0\r\nVoiceMaleName=quorrim stand-in creature\r\n"
@@ -245,6 +245,7 @@ TEST(ConfiguratorWindow, OpensWithTheFileShownAndWritesWhatItShows) {
       {"BaseConfig", "MaxDialogueFOV", "81"},
       {"BaseConfig", "MinDialogueFOV", "20"},
       {"BaseConfig", "ZoomDistNPC", "90"},
+      {"BaseConfig", "SpeakInPieces", "0"},
       {"BaseConfig", "ConfigAppName", "Sethrim.exe"},
       {"BaseConfig", "GameInstDir", folder.game.c_str()},
       {"BaseConfig", "TTSBoundPitchDS", "0"},

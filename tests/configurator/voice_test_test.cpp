@@ -8,7 +8,10 @@
 #include <dsound.h>
 
 #include <string>
+#include <vector>
 
+#include "common/sentence_split.h"
+#include "configurator/test_pieces.h"
 #include "configurator/voice_test.h"
 #include "support/standin_environment.h"
 
@@ -115,6 +118,81 @@ TEST(VoiceTest, PlaysThroughItsOwnBuffer) {
   sound.buffer->GetFrequency(&frequency);
   EXPECT_EQ(frequency, 44100u);  // the document voice: no base, no race
 
+  voice.Release();
+  CloseTestSound(sound);
+  DestroyWindow(owner);
+}
+
+// A long test text is said as the plug-in says a long line: piece by piece,
+// each rendered with the test's voice and played at the test's pitch once
+// the one before has stopped, the pieces together the whole text.  With
+// SpeakInPieces off, or markup in the text, it is said whole.
+TEST(VoiceTest, ALongTextIsHeardInPieces) {
+  sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"}, "Quorrim Creature");
+  HWND owner = CreateWindowA("STATIC", "voice test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  TestSound sound;
+  OpenTestSound(sound, owner);
+  ASSERT_NE(sound.device, nullptr) << "no DirectSound device under Wine";
+  SpeechVoice voice{};
+  ConfiguratorSettings s = Settings(true, true);
+  s.voices[VoiceMale].config = "<pitch absmiddle=\"2\"><rate absspeed=\"10\"><volume level=\"100\">";
+  s.racePitch[0] = 10000;
+  std::string text = "Through discipline and training you have reached a new level. ";
+  for (int i = 0; i < 7; ++i) text += "Your skills grow with every battle you fight, and every book you read. ";
+  const size_t pieces = SpeechPieceCount(text.c_str(), static_cast<uint32_t>(text.size()));
+  ASSERT_GE(pieces, 3u);
+
+  const struct {
+    const char* name;
+    int32_t inPieces;
+    std::string text;
+    size_t speaks;
+  } cases[] = {
+      {"in pieces", 1, text, pieces},
+      {"pieces off", 0, text, 1},
+      {"markup in the text", 1, "<emph>" + text + "</emph>", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    s.SpeakInPieces = c.inPieces;
+    sapistandin::StartRecordingSpoken();
+    HearTestVoice(voice, sound, s, TestMale, 0, c.text);
+    std::vector<IDirectSoundBuffer*> heard;
+    bool overlapped = false;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+      if (sound.buffer && (heard.empty() || heard.back() != sound.buffer)) {
+        if (!heard.empty()) {
+          DWORD status = 0;
+          heard.back()->GetStatus(&status);
+          overlapped = overlapped || (status & DSBSTATUS_PLAYING);
+        }
+        sound.buffer->AddRef();
+        heard.push_back(sound.buffer);
+      }
+      DWORD status = 0;
+      if (!TestPiecesGoOn() && (!sound.buffer || (SUCCEEDED(sound.buffer->GetStatus(&status)) &&
+                                                  !(status & DSBSTATUS_PLAYING))))
+        break;
+      MSG m;
+      while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+      Sleep(1);
+    }
+    EXPECT_FALSE(overlapped) << "a piece began while the one before played";
+    const std::vector<sapistandin::SpokenText> spoken = sapistandin::Spoken();
+    ASSERT_EQ(spoken.size(), c.speaks);
+    ASSERT_EQ(heard.size(), c.speaks);
+    std::string joined;
+    for (size_t i = 0; i < spoken.size(); ++i) {
+      joined += spoken[i].plain;
+      EXPECT_EQ(spoken[i].pitch, 10);  // the race step on every piece
+      DWORD frequency = 0;
+      heard[i]->GetFrequency(&frequency);
+      EXPECT_EQ(frequency, 44100u + 300 + 10000);
+      heard[i]->Release();
+    }
+    EXPECT_EQ(joined, text);  // the stand-in's plain text leaves the markup out
+  }
+  sapistandin::StopRecordingSpoken();
   voice.Release();
   CloseTestSound(sound);
   DestroyWindow(owner);

@@ -73,7 +73,7 @@ struct Line {
 };
 const Line Lines[] = {
     {"Dralasa Nerethi", "MORROWIND::Detected a Female NPC: Dralasa Nerethi, [ dralasa nerethi ]", "Quorrim Female",
-     "Welcome to Seyda Neen, outlander. Mind the guards of Vivec, they do not like strangers."},
+     "Welcome to Seyda Neen, outlander. The guards of Vivec do not like strangers."},
     {"Gharz gro-Shagdul", "MORROWIND::Detected a Male NPC: Gharz gro-Shagdul, [ gharz gro-shagdul ]", "Quorrim Male",
      "Strength is the only thing an orc respects. Show me yours."},
     {"Mudcrab", "MORROWIND::Detected a Creature: Mudcrab, [ mudcrab ]", "Quorrim Creature",
@@ -120,7 +120,7 @@ TEST(Scene, LogShowsEachLineOnceClassified) {
 // the game wrote it.
 TEST(Scene, TheLexiconRespellsWhatTheVoiceHears) {
   const Scene& s = RunWith(1);
-  EXPECT_EQ(s.Say(0, "plain"), "Welcome to SAY-dah NEEN, outlander. Mind the guards of VIH-vek, they do not like strangers.");
+  EXPECT_EQ(s.Say(0, "plain"), "Welcome to SAY-dah NEEN, outlander. The guards of VIH-vek do not like strangers.");
   EXPECT_EQ(s.Say(1, "plain"), Lines[1].text);
   EXPECT_NE(std::find(s.log.begin(), s.log.end(), "DLLMAIN::Lexicon.txt read, entries: 2."), s.log.end());
   EXPECT_NE(std::find(s.log.begin(), s.log.end(), "DLLMAIN::Lexicon.txt, line 4 is not an entry (no '='): not an entry"),
@@ -129,7 +129,12 @@ TEST(Scene, TheLexiconRespellsWhatTheVoiceHears) {
 
 TEST(Scene, EachLineReachesTheSayRoutineOnceAsItsSpeaker) {
   const Scene& s = RunWith(1);
-  ASSERT_EQ(ReportValue(s.report, "say.count"), "9");  // three lines, the game's own file, five pages
+  // Three lines, the game's own file, five pages (the first of them two
+  // pieces), then the long line and the long page piece by piece.
+  EXPECT_EQ(ReportValue(s.report, "book.page0.says"), "2");
+  const int longTexts =
+      std::stoi(ReportValue(s.report, "long_line.says")) + std::stoi(ReportValue(s.report, "long_page.says"));
+  ASSERT_EQ(std::stoi(ReportValue(s.report, "say.count")), 10 + longTexts);
   std::vector<std::string> files;
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(Lines[i].speaker);
@@ -219,12 +224,16 @@ const Page Pages[] = {
 
 TEST(Scene, EachPageIsReadOnceInThePlayersVoice) {
   const Scene& s = RunWith(1);
+  int next = 4;  // behind the lines and the game's own file
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(Pages[i].name);
     const std::string name = Pages[i].name;
     ASSERT_EQ(ReportValue(s.report, name + ".said"), "1");
     const int say = std::stoi(ReportValue(s.report, name + ".say"));
-    EXPECT_EQ(say, 4 + i);
+    EXPECT_EQ(say, next);
+    // A page longer than a first piece is read in pieces, one after the other.
+    const std::string pieces = ReportValue(s.report, name + ".says");
+    next = say + (pieces.empty() ? 1 : std::stoi(pieces));
     EXPECT_EQ(s.Say(say, "speaker"), "Indoril Veth");
     EXPECT_EQ(s.Say(say, "voice"), "Quorrim Male");  // documents by the dialogue voice of the player's sex
     EXPECT_EQ(s.Say(say, "loader"), "plugin");
@@ -237,6 +246,7 @@ TEST(Scene, EachPageIsReadOnceInThePlayersVoice) {
   EXPECT_EQ(ReportValue(s.report, "note.open_result"), "5EED0400");
 }
 
+// Each page once, and each long text once however many pieces it is said in.
 TEST(Scene, LogShowsEachPageOnce) {
   const Scene& s = RunWith(1);
   const std::vector<std::string> reading = SpeechLog(s, true);
@@ -246,7 +256,55 @@ TEST(Scene, LogShowsEachPageOnce) {
     expected.push_back("MORROWIND::Player is Male");
     expected.push_back(std::string("EVENT::Trying to speak: ") + p.text);
   }
-  EXPECT_EQ(reading, expected);
+  // The long line, then the long page (the log keeps its first 1023 characters).
+  const std::string longLine = "EVENT::Trying to speak: Strength is the only thing an orc respects, outlander,";
+  const std::string longPage = "A Guide to Balmora. Balmora stands on the Odai river,";
+  ASSERT_EQ(reading.size(), expected.size() + 6);
+  EXPECT_EQ(std::vector<std::string>(reading.begin(), reading.begin() + expected.size()), expected);
+  const std::vector<std::string> rest(reading.begin() + expected.size(), reading.end());
+  EXPECT_EQ(rest[0], "MORROWIND::Preparing a dialogue text.");
+  EXPECT_EQ(rest[1], "MORROWIND::Detected a Male NPC: Gharz gro-Shagdul, [ gharz gro-shagdul ]");
+  EXPECT_EQ(rest[2].rfind(longLine, 0), 0u) << rest[2];
+  EXPECT_EQ(rest[3].rfind("MORROWIND::Preparing document text: " + longPage, 0), 0u) << rest[3];
+  EXPECT_EQ(rest[4], "MORROWIND::Player is Male");
+  EXPECT_EQ(rest[5].rfind("EVENT::Trying to speak: " + longPage, 0), 0u) << rest[5];
+}
+
+// A long line is said in pieces, one after the other, each played to its
+// end, all by its speaker, as loud and as high as the first (the Orc's
+// offsets), each with its own peaks.
+TEST(Scene, ALongLineIsSaidInPiecesThatPlayOneAfterTheOther) {
+  const Scene& s = RunWith(1);
+  ASSERT_EQ(ReportValue(s.report, "long_line.said"), "1");
+  const int first = std::stoi(ReportValue(s.report, "long_line.first_say"));
+  const int says = std::stoi(ReportValue(s.report, "long_line.says"));
+  EXPECT_GE(says, 3);
+  EXPECT_EQ(ReportValue(s.report, "long_line.pieces_alike"), "1");
+  for (int i = first; i < first + says; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(s.Say(i, "speaker"), "Gharz gro-Shagdul");
+    EXPECT_EQ(s.Say(i, "volume"), "180");
+    EXPECT_EQ(s.Say(i, "frequency"), "39800");
+    EXPECT_EQ(s.Say(i, "loader"), "plugin");
+    EXPECT_EQ(std::stoul(s.Say(i, "peaks")), std::stoul(s.Say(i, "bytes")) / 2304);
+    EXPECT_GT(std::stoul(s.Say(i, "furthest")), std::stoul(s.Say(i, "bytes")) / 2);
+    EXPECT_EQ(s.Say(i, "stopped_at"), "0");  // ran out by itself: none cut the one before short
+  }
+}
+
+// Closing the book while its long page is read stops the piece that plays,
+// and no later piece is said.
+TEST(Scene, ClosingTheBookEndsALongPageInPieces) {
+  const Scene& s = RunWith(1);
+  ASSERT_EQ(ReportValue(s.report, "long_page.said"), "1");
+  EXPECT_EQ(ReportValue(s.report, "long_page.second_piece"), "1");
+  EXPECT_EQ(ReportValue(s.report, "long_page.says"), "2");
+  EXPECT_EQ(ReportValue(s.report, "long_page.playing_after_close"), "0");
+  EXPECT_EQ(ReportValue(s.report, "long_page.said_after_close"), "0");
+  EXPECT_EQ(ReportValue(s.report, "long_page.pieces_alike"), "1");
+  const int first = std::stoi(ReportValue(s.report, "long_page.first_say"));
+  EXPECT_EQ(s.Say(first, "speaker"), "Indoril Veth");
+  EXPECT_EQ(s.Say(first, "frequency"), "43800");
 }
 
 // The window closes while the last page is read: its buffer stops at once,

@@ -27,6 +27,7 @@ void ReadFresh(const std::string& path) {
 const char ConfiguratorDefaults[] =
     "[BaseConfig]\r\nSpeakKeyCode=29346\r\nSilenceKeyCode=29602\r\nDocVoiceAsDlg=1\r\nVoiceFxByRace=1\r\n"
     "TTSBoundPitchDS=1\r\nAlwReadOpenJnl=0\r\nStopSpkOnClose=1\r\nDlgSwitchToFP=1\r\nDlgEnableZoom=1\r\n"
+    "SpeakInPieces=1\r\n"
     "LangIndex=0\r\nVPBaseMale=0\r\nVPBaseFemale=0\r\nVPBaseCreature=0\r\nMaxDialogueFOV=75\r\n"
     "MinDialogueFOV=20\r\nConfigAppName=Sethrim.exe\r\nGameInstDir=\r\n"
     "[PauseConfig]\r\nMPauseChargen=1\r\nMPauseService=1\r\nMPauseResting=1\r\nMPauseJournal=1\r\n"
@@ -48,6 +49,7 @@ TEST(Settings, NoFileGivesThePluginDefaults) {
   EXPECT_EQ(Settings.DocVoiceAsDlg, 1);
   EXPECT_EQ(Settings.ZoomDistNPC, 60);
   EXPECT_EQ(Settings.SmoothZooming, 1);
+  EXPECT_EQ(Settings.SpeakInPieces, 1);  // long lines start at once
   EXPECT_STREQ(Settings.ConfigAppName, "Sethrim.exe");
   for (int i = 0; i < 10; ++i) {
     // Every menu freezes the world as the game does, except dialogue.

@@ -533,7 +533,7 @@ TEST_F(DialogueFrames, LinesOfTheDialogueDroppedAtTheExit) {
   game_double::CloseMenu();
   ASSERT_TRUE(PostSpeakRequest(&channel, nullptr, "After the dialogue."));
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-  RunSpeakLoop(PlayChannel);
+  RunSpeakLoop(VoicePlayback);
   SpeakLoop.speechActive = 0;
   WorkerThreadId = savedWorker;
   channel.enabled = enabled;

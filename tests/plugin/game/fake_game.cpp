@@ -1,6 +1,8 @@
 #include "plugin/game/fake_game.h"
 
 #include "plugin/game/game_offsets.h"
+#include "plugin/speech/sound_record.h"
+#include "plugin/game/voice_playback.h"
 
 namespace fakegame {
 
@@ -13,8 +15,36 @@ namespace {
 
 // The game's routines are thiscall with their stack arguments removed by the
 // callee; a fastcall function with a dummy edx has the same shape.
-void __fastcall Say(SoundManager*, void*, const char* name, ObjectRef* speaker, uint32_t zero, uint32_t volume) {
-  Calls().says.push_back({name, speaker, zero, volume, GetTickCount()});
+void __fastcall Say(SoundManager* manager, void*, const char* name, ObjectRef* speaker, uint32_t zero,
+                    uint32_t volume) {
+  SayCall call{name, speaker, zero, volume, GetTickCount(), nullptr, 0, 0, false, 0, false};
+  if (Calls().playVoices) {
+    for (const SayCall& earlier : Calls().says) {
+      DWORD status = 0;
+      if (earlier.speaker == speaker && earlier.buffer && SUCCEEDED(earlier.buffer->GetStatus(&status)) &&
+          (status & DSBSTATUS_PLAYING))
+        call.speakerStillPlaying = true;
+    }
+    // The game keeps the record and its buffer; so does this test's game.
+    if (auto* record = static_cast<GameSoundRecord*>(ProcessVoiceFile(manager, nullptr, name, 0))) {
+      call.buffer = record->buffer;
+      DWORD frequency = 0;
+      call.buffer->GetFrequency(&frequency);
+      call.frequency = frequency;
+      call.bytes = record->description.dwBufferBytes;
+      call.buffer->Play(0, 0, 0);
+      void* pcm = nullptr;
+      DWORD bytes = 0;
+      if (SUCCEEDED(call.buffer->Lock(0, 0, &pcm, &bytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) {
+        std::vector<int16_t> own(bytes / BytesPerPeak + 1);
+        call.peakCount = ComputeFramePeaks(static_cast<const uint8_t*>(pcm), bytes, own.data());
+        call.peaksOfTheBuffer = record->framePeaks &&
+                                std::memcmp(own.data(), record->framePeaks, call.peakCount * sizeof(int16_t)) == 0;
+        call.buffer->Unlock(pcm, bytes, nullptr, 0);
+      }
+    }
+  }
+  Calls().says.push_back(call);
 }
 int32_t __fastcall VolumeQuery(void*, void*, uint32_t, float, uint32_t, uint32_t) { return Calls().volume; }
 void* __fastcall Loader(SoundManager*, void*, const char* path, uint32_t second) {
@@ -43,6 +73,8 @@ Game::Game() {
   Jump(image_ + game_offsets::VoiceFileLoader, reinterpret_cast<const void*>(&Loader));
   GameAllocator = &Allocate;
   Calls() = Routines{};
+  // The worker adds say calls while a test reads them: no reallocation under it.
+  Calls().says.reserve(1024);
 }
 
 Game::~Game() {

@@ -5,6 +5,8 @@
 // their calls.
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
 
 #include <cstdint>
 #include <cstring>
@@ -23,6 +25,13 @@ struct SayCall {
   ObjectRef* speaker;
   uint32_t zero, volume;
   DWORD tick;  // GetTickCount() when the game was asked to say it
+  // With playVoices: the buffer the hooked loader made and the game played
+  // (null when it made none), its frequency and bytes.
+  IDirectSoundBuffer* buffer;
+  uint32_t frequency, bytes;
+  bool speakerStillPlaying;  // an earlier buffer of this speaker played when this one was asked for
+  uint32_t peakCount;        // entries of the record's peaks
+  bool peaksOfTheBuffer;     // they are the peaks of the buffer's own samples
 };
 
 struct LoaderCall {
@@ -33,6 +42,10 @@ struct LoaderCall {
 // What the fake routines saw, and what they answer.
 struct Routines {
   std::vector<SayCall> says;
+  // The say routine loads a "VTTS" name through the plug-in's hooked loader
+  // (ProcessVoiceFile) and plays the buffer, as the game does; otherwise it
+  // only records the call.  The sound manager needs a DirectSound then.
+  bool playVoices = false;
   std::vector<LoaderCall> loads;
   int32_t volume = 200;
   void* loaderResult = reinterpret_cast<void*>(0x10AD);

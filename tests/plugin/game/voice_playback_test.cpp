@@ -213,4 +213,62 @@ TEST_F(VoiceFile, ASecondLineOfTheSameSpeakerStopsTheFirst) {
   second->buffer->Release();
 }
 
+// A sound made ready ahead of its say (the next piece of a long line) is
+// what the loader hands the game: the record it would have built from the
+// voice, buffer, pitch, peaks and table entry alike, in 2D and 3D.  Once
+// taken or dropped, the loader builds from the voice again.
+TEST_F(VoiceFile, APreparedSoundIsTheRecordTheLoaderWouldBuild) {
+  Settings.VPBaseFemale = 2000;
+  Settings.VoiceFxByRace = 1;
+  for (uint8_t mode : {1, 2}) {
+    SCOPED_TRACE(mode);
+    ManagerByte(0x18) = mode;
+    const uint32_t bytes = Render("Greetings, outlander, and welcome.");
+    GameSoundRecord* built = Load(NameOf(&VoiceFemaleDlg));
+    ASSERT_NE(built, nullptr);
+    ASSERT_TRUE(PrepareVoiceSound(&VoiceFemaleDlg));
+    GameSoundRecord* prepared = Load(NameOf(&VoiceFemaleDlg));
+    ASSERT_NE(prepared, nullptr);
+    EXPECT_NE(prepared->buffer, built->buffer);
+    EXPECT_EQ(prepared->description.dwFlags, built->description.dwFlags);
+    EXPECT_EQ(prepared->description.dwBufferBytes, bytes);
+    EXPECT_EQ(prepared->description.lpwfxFormat, &prepared->format);
+    EXPECT_EQ(std::memcmp(&prepared->format, &built->format, sizeof prepared->format), 0);
+    EXPECT_EQ(prepared->buffer3d != nullptr, mode == 2);
+    DWORD a = 0, b = 0;
+    prepared->buffer->GetFrequency(&a);
+    built->buffer->GetFrequency(&b);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a, 44100u + 2000u);
+    EXPECT_EQ(std::memcmp(prepared->framePeaks, built->framePeaks, bytes / BytesPerPeak * sizeof(int16_t)), 0);
+    EXPECT_EQ(SpeakerBufferTable[0].buffer, prepared->buffer);
+
+    // Taken: the next load builds from what the voice holds now.
+    const uint32_t shorter = Render("Hm.");
+    GameSoundRecord* again = Load(NameOf(&VoiceFemaleDlg));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->description.dwBufferBytes, shorter);
+    // Dropped: likewise.
+    ASSERT_TRUE(PrepareVoiceSound(&VoiceFemaleDlg));
+    DropPreparedSound(&VoiceFemaleDlg);
+    const uint32_t longer = Render("Hm, hm, hm.");
+    GameSoundRecord* after = Load(NameOf(&VoiceFemaleDlg));
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->description.dwBufferBytes, longer);
+    for (GameSoundRecord* r : {built, prepared, again, after}) {
+      if (r->buffer3d) r->buffer3d->Release();
+      r->buffer->Release();
+    }
+  }
+}
+
+// Without voices in the game nothing is made ready.
+TEST_F(VoiceFile, NothingIsPreparedWhileTheGameHasNoVoices) {
+  Render("Hm.");
+  ManagerByte(0x2A8) = 1;
+  EXPECT_FALSE(PrepareVoiceSound(&VoiceFemaleDlg));
+  ManagerByte(0x2A8) = 0;
+  EXPECT_FALSE(PrepareVoiceSound(&VoiceMaleDlg));  // a channel whose voice has no stream
+}
+
 }  // namespace

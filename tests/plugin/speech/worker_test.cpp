@@ -494,7 +494,7 @@ TEST(SpeakLoop, IdsOutsideTheRangeStayQueuedAndTheOthersAreConsumed) {
   PostThreadMessageA(self, WM_APP, 0, 0);
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
   SpeakLoop.speechActive = 0;
-  RunSpeakLoop(PlayChannel);
+  RunSpeakLoop(VoicePlayback);
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_USER, WM_USER + 9, PM_REMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_NULL, WM_NULL, PM_REMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER + 10, WM_USER + 10, PM_REMOVE));
@@ -519,7 +519,7 @@ std::vector<std::string> RunLoopHere(const char* name, const std::function<void(
   post();
   PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
   SpeakLoop.speechActive = 0;
-  RunSpeakLoop(PlayChannel);
+  RunSpeakLoop(VoicePlayback);
   WorkerThreadId = savedWorker;
   std::vector<std::string> log = WrittenLog(dir / "ModuleLoader.log");
   LogFilePath[0] = 0;
@@ -553,7 +553,7 @@ TEST(SpeakLoop, ARequestForAnUnknownChannelIsLeftAlone) {
   PostThreadMessageA(self, WM_SPEAK_REQUEST, 0x1234, reinterpret_cast<LPARAM>(theirs));
   PostThreadMessageA(self, WM_WORKER_QUIT, 0, 0);
   SpeakLoop.speechActive = 0;
-  RunSpeakLoop(PlayChannel);
+  RunSpeakLoop(VoicePlayback);
   EXPECT_TRUE(WrittenLog(dir / "ModuleLoader.log").empty());
   EXPECT_EQ(HeapSize(heap, 0, theirs), static_cast<SIZE_T>(16));  // still allocated
   HeapFree(heap, 0, theirs);
