@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "bench_clock.h"
-#include "bench_game.h"
+#include "bench_speaking_game.h"
 #include "common/sentence_split.h"
 #include "game/game_double.h"
 #include "plugin/frame/plugin_state.h"
@@ -264,35 +264,8 @@ void BenchVoice(const char* voice, const char* description, int seams, int repea
 int main(int argc, char** argv) {
   const int seams = argc > 1 ? std::atoi(argv[1]) : 4;
   const int repeat = argc > 2 ? std::atoi(argv[2]) : 3;
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir = self;
-  dir.resize(dir.find_last_of('\\') + 1);
-  if (!sapistandin::Register(dir + "..\\" + sapistandin::DllName)) {
-    std::printf("cannot register the SAPI stand-in\n");
-    return 1;
-  }
-
-  game_double::BuildGameImage();
-  GameBase = game_double::Base();
-  Settings = PluginDefaults();
-  Settings.VoiceFxByRace = 1;
-  Settings.VPBaseFemale = 2000;
-  InstallHooks();
-  MakeDarkElfPartner();
-  for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg}) {
-    c->enabled = 1;
-    c->autoSpeak = 1;
-    std::strcpy(c->voiceName, "Quorrim Bench");
-  }
-  IDirectSound8* sound = nullptr;
-  if (FAILED(DirectSoundCreate8(nullptr, &sound, nullptr)) ||
-      FAILED(sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY))) {
-    std::printf("no DirectSound\n");
-    return 1;
-  }
-  Put(game_double::Objects().soundManager, 0x0C, Addr(sound));
-  game_double::SetRoutineResult(game_double::VoiceVolumeQuery, 200);
+  if (!RegisterStandIn()) return 1;
+  if (!HookedSpeakingGame("Quorrim Bench")) return 1;
 
   BenchVoice("the stand-in's own synthesizer", "Quorrim Bench", seams, repeat);
   if (GetFileAttributesA("Z:\\usr\\bin\\espeak-ng") != INVALID_FILE_ATTRIBUTES)

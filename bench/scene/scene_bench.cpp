@@ -29,7 +29,7 @@
 #include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
 #include "bench_clock.h"
-#include "bench_game.h"
+#include "bench_speaking_game.h"
 
 namespace {
 
@@ -130,36 +130,9 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--espeak")) espeak = true;
     else lines = std::atoi(argv[i]);
   }
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir = self;
-  dir.resize(dir.find_last_of('\\') + 1);
-  if (!sapistandin::Register(dir + "..\\" + sapistandin::DllName)) {
-    std::printf("cannot register the SAPI stand-in\n");
-    return 1;
-  }
+  if (!RegisterStandIn()) return 1;
   sapistandin::SetVoices({espeak ? "Quorrim Bench=espeak:gmw/en+f3" : "Quorrim Bench"});
-
-  game_double::BuildGameImage();
-  GameBase = game_double::Base();
-  Settings = PluginDefaults();
-  Settings.VoiceFxByRace = 1;
-  Settings.VPBaseFemale = 2000;
-  InstallHooks();
-  MakeDarkElfPartner();
-  for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg}) {
-    c->enabled = 1;
-    c->autoSpeak = 1;
-    std::strcpy(c->voiceName, "Quorrim Bench");
-  }
-  IDirectSound8* sound = nullptr;
-  if (FAILED(DirectSoundCreate8(nullptr, &sound, nullptr)) ||
-      FAILED(sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY))) {
-    std::printf("no DirectSound\n");
-    return 1;
-  }
-  Put(game_double::Objects().soundManager, 0x0C, Addr(sound));
-  game_double::SetRoutineResult(game_double::VoiceVolumeQuery, 200);
+  if (!HookedSpeakingGame("Quorrim Bench")) return 1;
   std::printf("voice: %s\n", espeak ? "espeak-ng gmw/en+f3 through the stand-in" : "the stand-in's own synthesizer");
 
   BenchGameThread(lines);

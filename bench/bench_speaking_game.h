@@ -1,0 +1,60 @@
+// The benchmarks in which the game double speaks: the SAPI stand-in
+// registered, the hooked game with its partner, the three dialogue channels
+// on one voice, and the game's DirectSound.  (Beside bench_game.h, since only
+// the benches that link the stand-in's control may include this.)
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "bench_game.h"
+#include "plugin/speech/voice_channel.h"
+#include "sapi_standin_control.h"
+
+namespace bench {
+
+// The stand-in as built beside the bench folder (build/run/bench/..); false,
+// said on stdout, when it could not be registered.
+inline bool RegisterStandIn() {
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string dir = self;
+  dir.resize(dir.find_last_of('\\') + 1);
+  if (sapistandin::Register(dir + "..\\" + sapistandin::DllName)) return true;
+  std::printf("cannot register the SAPI stand-in\n");
+  return false;
+}
+
+// The game double as attach leaves it (race effects on, women 2000 higher),
+// its partner the Dark Elf woman, the dialogue channels enabled and
+// speaking at once with `voiceName`, the game's DirectSound made and its
+// voice volume 200.  False, said on stdout, without DirectSound.
+inline bool HookedSpeakingGame(const char* voiceName) {
+  game_double::BuildGameImage();
+  GameBase = game_double::Base();
+  Settings = PluginDefaults();
+  Settings.VoiceFxByRace = 1;
+  Settings.VPBaseFemale = 2000;
+  InstallHooks();
+  MakeDarkElfPartner();
+  for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg}) {
+    c->enabled = 1;
+    c->autoSpeak = 1;
+    std::strcpy(c->voiceName, voiceName);
+  }
+  IDirectSound8* sound = nullptr;
+  if (FAILED(DirectSoundCreate8(nullptr, &sound, nullptr)) ||
+      FAILED(sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY))) {
+    std::printf("no DirectSound\n");
+    return false;
+  }
+  Put(game_double::Objects().soundManager, 0x0C, Addr(sound));
+  game_double::SetRoutineResult(game_double::VoiceVolumeQuery, 200);
+  return true;
+}
+
+}  // namespace bench
