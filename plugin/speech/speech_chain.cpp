@@ -50,10 +50,7 @@ uint32_t& RenderCount(const VoiceChannel* channel) {
 SpeakRequest* CopyOf(const SpeakRequest& like, const char* text, uint32_t length) {
   auto* copy = static_cast<SpeakRequest*>(HeapAlloc(GetProcessHeap(), 0, offsetof(SpeakRequest, text) + length + 1));
   if (!copy) return nullptr;
-  copy->speaker = like.speaker;
-  copy->voicePitch = like.voicePitch;
-  copy->epoch = like.epoch;
-  copy->kind = like.kind;
+  std::memcpy(copy, &like, offsetof(SpeakRequest, text));  // all the line brings but its text
   std::memcpy(copy->text, text, length);
   copy->text[length] = 0;
   return copy;
