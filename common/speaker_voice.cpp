@@ -1,5 +1,6 @@
 #include "common/speaker_voice.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -159,6 +160,7 @@ void ApplyTimbreToConfig(char* config, const SpeakerTimbre& timbre) {
   for (const auto& part : parts) {
     int32_t value = 0;
     if (part.offset == 0 || !ConfigAttributeValue(config, part.key, &value)) continue;
-    SetConfigAttribute(Clamped(value + part.offset, -10, 10), part.key, config);
+    // A hand-edited value may be anything: added in 64 bits, not to overflow.
+    SetConfigAttribute(Clamped64(std::clamp<int64_t>(int64_t{value} + part.offset, -10, 10)), part.key, config);
   }
 }

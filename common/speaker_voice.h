@@ -38,6 +38,10 @@ constexpr const char* PoolGender(PoolKind kind) {
 inline constexpr int32_t VarietyMax = 10;
 inline constexpr int32_t VarietyHertz = 150;
 
+// How many voices of a pool are used; the ones beyond, in the order they are
+// installed, are left out (and the plug-in's log says so).
+inline constexpr int PoolVoicesMax = 16;
+
 // Bytes of a speaker id a speak request carries, terminator included; the
 // game's ids are shorter.
 inline constexpr uint32_t SpeakerIdSize = 64;

@@ -188,6 +188,7 @@ TEST(ApplyTimbreToConfig, Table) {
       {"<rate absspeed=\"1\">", {2, 2, 0}, "<rate absspeed=\"3\">"},
       {"", {4, 4, 0}, ""},
       {"<pitch absmiddle=\"x\">", {4, 0, 0}, "<pitch absmiddle=\"x\">"},
+      {"<rate absspeed=\"-99999999999\">", {0, -4, 0}, "<rate absspeed=\"-10\">"},  // a hand-edited value, no overflow
   };
   for (const auto& c : cases) {
     char config[VoiceConfigSize] = {};
