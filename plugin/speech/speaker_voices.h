@@ -36,6 +36,3 @@ int32_t LineFrequencyOffset(const VoiceChannel* channel);
 // Releases every voice made here and gives the channels their own back;
 // with the channels' voices (ReleaseVoices).
 void ReleaseSpeakerVoices();
-
-// How many voices a pool can hold; more are left out, and the log says so.
-inline constexpr int PoolVoicesMax = 16;
