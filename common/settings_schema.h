@@ -60,6 +60,7 @@ enum class Setting : uint8_t {
   ConfigAppName, GameInstDir, LangIndex, VPBaseMale, VPBaseFemale, VPBaseCreature, SpeakKeyCode, SilenceKeyCode,
   MaxDialogueFOV, MinDialogueFOV, TTSBoundPitchDS, VoiceFxByRace, StopSpkOnClose, DlgSwitchToFP, DlgEnableZoom,
   AlwReadOpenJnl, DocVoiceAsDlg, SpeakInPieces, SmoothZooming, SpeakAfterZoom, ZoomDistNPC,
+  VoiceMalePool, VoiceFemalePool, VoiceCreaturePool, VoiceMaleVariety, VoiceFemaleVariety, VoiceCreatureVariety,
   MPauseFirst,                                       // then one per MenuKind
   MKeepAiFirst = MPauseFirst + MenuKindCount,        // one per MenuKind
   RacePitchFirst = MKeepAiFirst + MenuKindCount,     // one per Race
@@ -129,6 +130,18 @@ inline constexpr Key Schema[SettingCount] = {
     // partner standing on the player.
     {Setting::ZoomDistNPC,             BaseConfig,  "ZoomDistNPC",         Form::Integer, Num(60),     NotKnown,
      {0, std::numeric_limits<int32_t>::max()}},
+    // A voice of its own for every speaker (common/speaker_voice.h): the
+    // plug-in without these keys speaks as before them; the configurator
+    // offers every installed voice of the kind's gender and a middle variety.
+    {Setting::VoiceMalePool,           LirraDlg,    "VoiceMalePool",       Form::Text,    Str(""),     Str("*")},
+    {Setting::VoiceFemalePool,         LirraDlg,    "VoiceFemalePool",     Form::Text,    Str(""),     Str("*")},
+    {Setting::VoiceCreaturePool,       LirraDlg,    "VoiceCreaturePool",   Form::Text,    Str(""),     Str("*")},
+    {Setting::VoiceMaleVariety,        LirraDlg,    "VoiceMaleVariety",    Form::Integer, Num(0),      Num(5),
+     {0, 10}},
+    {Setting::VoiceFemaleVariety,      LirraDlg,    "VoiceFemaleVariety",  Form::Integer, Num(0),      Num(5),
+     {0, 10}},
+    {Setting::VoiceCreatureVariety,    LirraDlg,    "VoiceCreatureVariety", Form::Integer, Num(0),     Num(5),
+     {0, 10}},
     // 1: the game stays frozen in that menu, as without the plug-in.  The
     // configurator lets the world run in containers and inventory too.
     {PauseSetting(MenuChargen),        PauseConfig, "MPauseChargen",       Form::Flag,    Num(1),      Num(1)},

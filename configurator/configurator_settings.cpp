@@ -36,7 +36,7 @@ void Assume(const Default& d, const std::string&, Integer& field) {
 }
 
 std::string ReadText(const Key& key, const std::string& fallback, const std::string& path) {
-  char value[2048];
+  char value[8192];  // a pool of many voices is long
   GetPrivateProfileStringA(key.section, key.name, fallback.c_str(), value, sizeof value, path.c_str());
   return value;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/settings_schema.h"
+#include "common/speaker_voice.h"
 
 // Voices in the order the file lists their keys.
 enum VoiceKind { VoiceDocument, VoiceMale, VoiceFemale, VoiceCreature, VoiceKindCount };
@@ -50,6 +51,10 @@ struct ConfiguratorSettings {
   int16_t VPBaseFemale;
   int16_t VPBaseCreature;
   std::array<VoiceSetting, VoiceKindCount> voices;
+  // The three dialogue voices' pools and varieties, by PoolKind
+  // (common/speaker_voice.h): the pool's text as the file holds it.
+  std::array<std::string, PoolKindCount> voicePools;
+  std::array<int32_t, PoolKindCount> voiceVariety;
   std::string GameInstDir;
   std::string ConfigAppName;
 };
@@ -69,6 +74,12 @@ constexpr void BindConfiguratorFields(S& s, Bind&& bind) {
   bind(Setting::VoiceMaleConfig, s.voices[VoiceMale].config);
   bind(Setting::VoiceFemaleConfig, s.voices[VoiceFemale].config);
   bind(Setting::VoiceCreatureConfig, s.voices[VoiceCreature].config);
+  bind(Setting::VoiceMalePool, s.voicePools[PoolMale]);
+  bind(Setting::VoiceFemalePool, s.voicePools[PoolFemale]);
+  bind(Setting::VoiceCreaturePool, s.voicePools[PoolCreature]);
+  bind(Setting::VoiceMaleVariety, s.voiceVariety[PoolMale]);
+  bind(Setting::VoiceFemaleVariety, s.voiceVariety[PoolFemale]);
+  bind(Setting::VoiceCreatureVariety, s.voiceVariety[PoolCreature]);
   bind(Setting::DocVoiceEnable, s.flags[FlagDocVoiceEnable]);
   bind(Setting::DlgVoiceEnable, s.flags[FlagDlgVoiceEnable]);
   bind(Setting::DocAutoSpeak, s.flags[FlagDocAutoSpeak]);

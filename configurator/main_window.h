@@ -15,6 +15,7 @@
 #include "configurator/configurator_settings.h"
 #include "configurator/lexicon_file.h"
 #include "configurator/localize.h"
+#include "configurator/voice_pools.h"
 #include "configurator/voice_test.h"
 #include "speech/speech_voice.h"
 
@@ -33,6 +34,9 @@ struct TfmTCfgMain {
   int currentLang = 0;
   // The VOICES page lists the voices it knows; LISTEN speaks with it.
   SpeechVoice TestVoice{};
+  // The installed voices with their tokens' Gender, listed once by the
+  // VOICES page: its pools' check lists and LISTEN's speakers go by them.
+  InstalledVoices installedVoices;
   // The device both LISTEN buttons play through (the TESTING page opens and
   // closes it).
   TestSound testSound;

@@ -36,6 +36,9 @@
 #define IDC_tbVDlgRateMale 1014
 #define IDC_stLblVDlgMaleVolume 1015
 #define IDC_tbVDlgVolumeMale 1016
+#define IDC_stLblVDlgMaleVariety 1017
+#define IDC_tbVDlgVarietyMale 1018
+#define IDC_clVDlgPoolMale 1019
 #define IDC_cbVDlgFemale 1020
 #define IDC_stLblVDlgFemalePitch 1021
 #define IDC_tbVDlgPitchFemale 1022
@@ -43,6 +46,9 @@
 #define IDC_tbVDlgRateFemale 1024
 #define IDC_stLblVDlgFemaleVolume 1025
 #define IDC_tbVDlgVolumeFemale 1026
+#define IDC_stLblVDlgFemaleVariety 1027
+#define IDC_tbVDlgVarietyFemale 1028
+#define IDC_clVDlgPoolFemale 1029
 #define IDC_cbVDlgCrea 1030
 #define IDC_stLblVCreaPitch 1031
 #define IDC_tbVDlgPitchCrea 1032
@@ -50,6 +56,9 @@
 #define IDC_tbVDlgRateCrea 1034
 #define IDC_stLblVCreaVolume 1035
 #define IDC_tbVDlgVolumeCrea 1036
+#define IDC_stLblVCreaVariety 1037
+#define IDC_tbVDlgVarietyCrea 1038
+#define IDC_clVDlgPoolCrea 1039
 #define IDC_cbVoiceDoc 1040
 #define IDC_stLblVDocPitch 1041
 #define IDC_tbVDocPitch 1042
@@ -107,6 +116,8 @@
 #define IDC_cbTestVoice 1303
 #define IDC_bHearTestVoice 1304
 #define IDC_meTestText 1305
+#define IDC_stLblTestSpeaker 1306
+#define IDC_edTestSpeaker 1307
 
 // INSTALLING
 #define IDC_bInstall 1400

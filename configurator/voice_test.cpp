@@ -8,16 +8,41 @@
 
 #include "common/pitch_rule.h"
 #include "common/races.h"
+#include "common/speaker_voice.h"
 #include "common/voice_config.h"
 #include "configurator/lexicon_file.h"
 #include "configurator/window_races.h"
 #include "configurator/test_pieces.h"
 
+namespace {
+
+PoolKind PoolKindOf(int testVoice) {
+  return testVoice == TestFemale ? PoolFemale : testVoice == TestCreature ? PoolCreature : PoolMale;
+}
+
+// On top of the race step and pitch, as a line of the speaker gets it.
+void ApplyTestSpeaker(VoiceTestPlan& plan, const ConfiguratorSettings& settings, PoolKind kind,
+                      const TestSpeaker& speaker) {
+  static const InstalledVoices none;
+  const TestSpeakerVoice chosen = ChooseTestSpeakerVoice(speaker.id, settings.voicePools[kind], kind,
+                                                         settings.voiceVariety[kind],
+                                                         speaker.installed ? *speaker.installed : none);
+  if (!chosen.voiceName.empty()) plan.voiceName = chosen.voiceName;
+  char config[VoiceConfigSize] = {};
+  plan.config.copy(config, VoiceConfigSize - 1);
+  ApplyTimbreToConfig(config, chosen.timbre);
+  plan.config = config;
+  plan.frequencyOffset += chosen.timbre.frequency;
+}
+
+}  // namespace
+
 int TestRaceToRaceConfig(int testRace) {
   return testRace >= 0 && testRace < RaceCount ? WindowRaces[testRace].race : -1;
 }
 
-VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset) {
+VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset,
+                            const TestSpeaker& speaker) {
   VoiceTestPlan plan;
   VoiceKind kind;
   int32_t base = 0;
@@ -39,6 +64,7 @@ VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice,
     if (SetConfigAttribute(PitchToVoiceScale(raceOffset), PitchAttribute, config) == ConfigChanged) plan.config = config;
   }
   plan.frequencyOffset = base + (RaceAddsPitch(character, settings.flags[FlagVoiceFxByRace]) ? raceOffset : 0);
+  if (testVoice != TestDocument && !speaker.id.empty()) ApplyTestSpeaker(plan, settings, PoolKindOf(testVoice), speaker);
   return plan;
 }
 
@@ -106,14 +132,15 @@ IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const uint8_t* audi
 }
 
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
-                   int testRace, const std::string& text, const Lexicon* lexicon, bool textIsMarkup) {
+                   int testRace, const std::string& text, const Lexicon* lexicon, bool textIsMarkup,
+                   const TestSpeaker& speaker) {
   StopTestPieces();  // a test still being said in pieces says no more of itself
   voice.Release();
   voice.Init(sound.device ? MemoryStream : Speakers, 0);
   voice.SetAudioFormat(AudioFormat44kHz16BitMono);
   const int race = TestRaceToRaceConfig(testRace);
   const int32_t raceOffset = race < 0 ? 0 : settings.racePitch[race];
-  const VoiceTestPlan plan = PlanVoiceTest(settings, testVoice, raceOffset);
+  const VoiceTestPlan plan = PlanVoiceTest(settings, testVoice, raceOffset, speaker);
   if (!plan.valid) return;
   voice.SetConfig(plan.config.c_str());
   voice.SelectVoice(plan.voiceName.c_str());

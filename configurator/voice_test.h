@@ -13,6 +13,7 @@
 
 #include "common/lexicon.h"
 #include "configurator/configurator_settings.h"
+#include "configurator/voice_pools.h"
 #include "speech/speech_voice.h"
 
 struct IDirectSound8;
@@ -34,8 +35,18 @@ struct VoiceTestPlan {
   int32_t frequencyOffset;  // base pitch, plus the race pitch when so set (Hz; common/pitch_rule.h)
 };
 
+// The speaker a test speaks for (the TESTING page's speaker id): with an
+// id, a character or creature voice speaks with that speaker's voice of its
+// pool and its timbre, as the plug-in gives them to the speaker's lines
+// (configurator/voice_pools.h); without one, as the voice is set.
+struct TestSpeaker {
+  std::string id;
+  const InstalledVoices* installed = nullptr;
+};
+
 // raceOffset: the chosen race's slider position x 100, in hertz.
-VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset);
+VoiceTestPlan PlanVoiceTest(const ConfiguratorSettings& settings, int testVoice, int32_t raceOffset,
+                            const TestSpeaker& speaker = {});
 
 // The window's DirectSound device and its last test buffer (the piece
 // playing now, when a long text is said in pieces).
@@ -57,7 +68,8 @@ void CloseTestSound(TestSound& sound);
 // than one piece is said as the plug-in says long lines
 // (configurator/test_pieces.h), each piece through the lexicon.
 void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSettings& settings, int testVoice,
-                   int testRace, const std::string& text, const Lexicon* lexicon = nullptr, bool textIsMarkup = true);
+                   int testRace, const std::string& text, const Lexicon* lexicon = nullptr, bool textIsMarkup = true,
+                   const TestSpeaker& speaker = {});
 
 // A new test buffer holding the audio, at its own frequency plus
 // `frequencyOffset` (PitchedFrequency), not yet playing; null when none could

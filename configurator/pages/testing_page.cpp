@@ -86,8 +86,10 @@ class TestingPage final : public ConfigPage {
     const int voice = static_cast<int>(SendMessageW(Item(IDC_cbTestVoice), CB_GETCURSEL, 0, 0));
     const int race = static_cast<int>(SendMessageW(Item(IDC_cbTestRaceType), CB_GETCURSEL, 0, 0));
     const FileLexicon lexicon(window.lexicon);
+    char id[SpeakerIdSize] = {};
+    GetWindowTextA(Item(IDC_edTestSpeaker), id, sizeof id);
     HearTestVoice(window.TestVoice, window.testSound, window.settings, voice, race, TestText(), &lexicon.get(),
-                  /*textIsMarkup=*/true);
+                  /*textIsMarkup=*/true, TestSpeaker{id, &window.installedVoices});
   }
 
   std::string gameIni_;      // gameDir + Morrowind.ini, source of the test texts

@@ -7,6 +7,7 @@
 #include "common/voice_config.h"
 #include "configurator/main_window.h"
 #include "configurator/resource.h"
+#include "configurator/voice_pools.h"
 
 namespace {
 
@@ -27,6 +28,28 @@ constexpr VoiceTab VoiceTabs[4] = {
     {"tsVoiceDoc", IDD_tsVoiceDoc, VoiceDocument, IDC_cbVoiceDoc, IDC_tbVDocPitch, IDC_tbVDocRate,
      IDC_tbVDocVolume},
 };
+// The dialogue voices' pools and varieties, by PoolKind.
+struct PoolControls {
+  int tab;  // into VoiceTabs
+  const char* name;  // the check list's key in the text table: its column's head
+  int list, variety;
+};
+constexpr PoolControls PoolTabs[PoolKindCount] = {
+    {0, "clVDlgPoolMale", IDC_clVDlgPoolMale, IDC_tbVDlgVarietyMale},
+    {1, "clVDlgPoolFemale", IDC_clVDlgPoolFemale, IDC_tbVDlgVarietyFemale},
+    {2, "clVDlgPoolCrea", IDC_clVDlgPoolCrea, IDC_tbVDlgVarietyCrea},
+};
+
+bool Checked(HWND list, int item) {
+  return ((SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+void SetChecked(HWND list, int item, bool checked) {
+  LVITEMW state{};
+  state.stateMask = LVIS_STATEIMAGEMASK;
+  state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+}
+
 // Document, creature, male, female: the order the lists are filled and
 // the voices shown.
 constexpr VoiceKind ShowOrder[VoiceKindCount] = {VoiceDocument, VoiceCreature, VoiceMale, VoiceFemale};
@@ -76,6 +99,18 @@ class VoicesPage final : public ConfigPage {
     for (VoiceKind v : ShowOrder)
       for (const std::string& voice : SplitLines(installed))
         SendMessageA(voices_[v].list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(voice.c_str()));
+    CreatePools();
+  }
+
+  // The column heads of the pools' check lists.
+  void ApplyLanguage(int lang) override {
+    for (int k = 0; k < PoolKindCount; ++k) {
+      std::wstring head = FromTable(window.Localized(lang, PoolTabs[k].name));
+      LVCOLUMNW column{};
+      column.mask = LVCF_TEXT;
+      column.pszText = head.data();
+      SendMessageW(pools_[k].list, LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    }
   }
 
   bool SetCaption(const std::string& key, const std::wstring& text) override {
@@ -96,6 +131,11 @@ class VoicesPage final : public ConfigPage {
       SendMessageW(voices_[v].list, CB_SETCURSEL, found == CB_ERR ? 0 : found, 0);
     }
     for (VoiceKind v : ShowOrder) SetVoiceSliders(voices_[v], s.voices[v].config);
+    for (int k = 0; k < PoolKindCount; ++k) {
+      const std::vector<bool> checks = PoolChecks(s.voicePools[k], PoolKind(k), window.installedVoices);
+      for (size_t i = 0; i < checks.size(); ++i) SetChecked(pools_[k].list, static_cast<int>(i), checks[i]);
+      SetSliderPosition(pools_[k].variety, s.voiceVariety[k]);
+    }
   }
 
   void Store(ConfiguratorSettings& s) const override {
@@ -103,6 +143,12 @@ class VoicesPage final : public ConfigPage {
       s.voices[v].name = SelectedItem(voices_[v].list);
       s.voices[v].config = VoiceConfigText(SliderPosition(voices_[v].pitch), SliderPosition(voices_[v].rate),
                                            SliderPosition(voices_[v].volume));
+    }
+    for (int k = 0; k < PoolKindCount; ++k) {
+      std::vector<bool> checks(window.installedVoices.size());
+      for (size_t i = 0; i < checks.size(); ++i) checks[i] = Checked(pools_[k].list, static_cast<int>(i));
+      s.voicePools[k] = PoolText(s.voicePools[k], PoolKind(k), window.installedVoices, checks);
+      s.voiceVariety[k] = SliderPosition(pools_[k].variety);
     }
   }
 
@@ -133,7 +179,40 @@ class VoicesPage final : public ConfigPage {
     }
   }
 
+  // Each dialogue voice's check list holds the installed voices in SAPI's
+  // order, the order of window.installedVoices.
+  void CreatePools() {
+    window.installedVoices = ListVoicesWithGender();
+    for (int k = 0; k < PoolKindCount; ++k) {
+      const PoolControls& c = PoolTabs[k];
+      pools_[k] = {GetDlgItem(tabs_[c.tab], c.list), GetDlgItem(tabs_[c.tab], c.variety)};
+      SetupSlider(pools_[k].variety, 0, VarietyMax, 1, 0);
+      HWND list = pools_[k].list;
+      SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+                   LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+      RECT area;
+      GetClientRect(list, &area);
+      LVCOLUMNW column{};
+      column.mask = LVCF_WIDTH;
+      column.cx = area.right - GetSystemMetrics(SM_CXVSCROLL);
+      SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+      int index = 0;
+      for (const InstalledVoice& v : window.installedVoices) {
+        LVITEMA entry{};
+        entry.mask = LVIF_TEXT;
+        entry.iItem = index++;
+        entry.pszText = const_cast<char*>(v.description.c_str());
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&entry));
+      }
+    }
+  }
+
+  struct Pool {
+    HWND list, variety;
+  };
+
   HWND tabs_[4] = {};
+  Pool pools_[PoolKindCount] = {};  // by PoolKind
   Voice voices_[VoiceKindCount] = {};  // by VoiceKind
 };
 

@@ -6,9 +6,12 @@
 #include <type_traits>
 
 #include "common/settings_schema.h"
+#include "common/speaker_voice.h"
 
 // Voice names and configurations, as the speech channels hold them.
 inline constexpr uint32_t VoiceTextSize = 128;
+// A pool's names, several voice descriptions long.
+inline constexpr uint32_t VoicePoolTextSize = 1024;
 
 struct PluginSettings {
   int32_t SpeakKeyCode;
@@ -41,6 +44,10 @@ struct PluginSettings {
   char VoiceMaleConfig[VoiceTextSize];
   char VoiceFemaleConfig[VoiceTextSize];
   char VoiceCreatureConfig[VoiceTextSize];
+  // The pools and varieties of the three dialogue voices, male, female,
+  // creature (PoolKind): a voice of its own for each speaker.
+  char VoicePool[PoolKindCount][VoicePoolTextSize];
+  int32_t VoiceVariety[PoolKindCount];
   // LirraDoc
   int32_t DocVoiceEnable;
   int32_t DocAutoSpeak;
@@ -85,6 +92,12 @@ constexpr void BindPluginFields(PluginSettings& s, Bind&& bind) {
   bind(Setting::VoiceMaleConfig, s.VoiceMaleConfig);
   bind(Setting::VoiceFemaleConfig, s.VoiceFemaleConfig);
   bind(Setting::VoiceCreatureConfig, s.VoiceCreatureConfig);
+  bind(Setting::VoiceMalePool, s.VoicePool[PoolMale]);
+  bind(Setting::VoiceFemalePool, s.VoicePool[PoolFemale]);
+  bind(Setting::VoiceCreaturePool, s.VoicePool[PoolCreature]);
+  bind(Setting::VoiceMaleVariety, s.VoiceVariety[PoolMale]);
+  bind(Setting::VoiceFemaleVariety, s.VoiceVariety[PoolFemale]);
+  bind(Setting::VoiceCreatureVariety, s.VoiceVariety[PoolCreature]);
   bind(Setting::DocVoiceEnable, s.DocVoiceEnable);
   bind(Setting::DocAutoSpeak, s.DocAutoSpeak);
   bind(Setting::DocVoiceName, s.DocVoiceName);

@@ -54,7 +54,8 @@ void CaptureDialogueText(ActorMobile* owner, const char* text) {
     channel = &VoiceMaleDlg;
     LOG_LINE("MORROWIND::Detected a Male NPC: %s, [ %s ]", name, secondText);
   }
-  PostSpeakRequest(channel, record->owner, text, RaceBoundVoicePitch(record->owner));
+  // The id in brackets is the record's: the worker gives the speaker its own voice by it.
+  PostSpeakRequest(channel, record->owner, text, RaceBoundVoicePitch(record->owner), SpeechKind::Dialogue, secondText);
 }
 
 void SpeakCapturedText() {
@@ -63,8 +64,13 @@ void SpeakCapturedText() {
   if (!player) return;
   LOG_LINE("MORROWIND::Preparing document text: %s", CapturedText);
   VoiceChannel* channel = &VoiceDoc;
+  const char* playerId = nullptr;
   if (Settings.DocVoiceAsDlg) {
     const ObjectRecord* record = GetRecord(player);
+    if (record) {
+      const char* name = nullptr;
+      GetActorTexts(record, &name, &playerId);
+    }
     if (record && record->actorData && IsFemaleRecord(record)) {
       channel = &VoiceFemaleDlg;
       LOG_LINE("MORROWIND::Player is Female");
@@ -74,5 +80,5 @@ void SpeakCapturedText() {
     }
   }
   Dialogue.CurrentSpeaker = player;
-  PostSpeakRequest(channel, player, CapturedText, KeepVoicePitch, SpeechKind::Document);
+  PostSpeakRequest(channel, player, CapturedText, KeepVoicePitch, SpeechKind::Document, playerId);
 }

@@ -10,6 +10,7 @@
 #include "plugin/frame/settings.h"
 #include "plugin/game/game_access.h"
 #include "plugin/speech/speak_request.h"
+#include "plugin/speech/speaker_voices.h"
 #include "plugin/speech/voice_channel.h"
 
 int32_t RacePitch(ObjectRef* speaker) {
@@ -36,7 +37,8 @@ uint32_t ApplySpeakerPitch(IDirectSoundBuffer* buffer, VoiceChannel* channel) {
   if (!buffer || !channel || !channel->speaker) return 1;
   DWORD frequency = 0;
   buffer->GetFrequency(&frequency);
-  buffer->SetFrequency(PitchedFrequency(frequency, SpeakerPitchOffset(channel->speaker)));
+  // The speaker's timbre, when it has one, is added like its race pitch and kept within the same bounds.
+  buffer->SetFrequency(PitchedFrequency(frequency, SpeakerPitchOffset(channel->speaker) + LineFrequencyOffset(channel)));
   return 0;
 }
 

@@ -14,9 +14,10 @@ struct VoiceChannel;
 // included, on at most 31 characters).
 int32_t RacePitch(ObjectRef* speaker);
 
-// Sets the buffer's frequency to its own plus the speaker's offset, limited
-// to 100..100000 (PitchedFrequency).  1 when there is no buffer or no
-// speaker (nothing done).
+// Sets the buffer's frequency to its own plus the speaker's offset and the
+// frequency of the timbre its line was rendered with (LineFrequencyOffset),
+// limited to 100..100000 (PitchedFrequency).  1 when there is no buffer or
+// no speaker (nothing done).
 uint32_t ApplySpeakerPitch(IDirectSoundBuffer* buffer, VoiceChannel* channel);
 
 // The offset ApplySpeakerPitch adds for this speaker.

@@ -11,6 +11,7 @@
 #include "plugin/speech/speech_chain.h"
 #include "plugin/speech/voice_channel.h"
 #include "plugin/speech/speaker_buffer_table.h"
+#include "plugin/speech/speaker_voices.h"
 
 SpeakLoopState SpeakLoop;
 
@@ -48,17 +49,21 @@ const char* TextOf(VoiceChannel* channel, const SpeakRequest* request) {
 // rendered.  Only this thread writes that field, so playback (which reads
 // the channel) sees this request's speaker, not a later request's.
 //
-// A line that brings a pitch of its own is rendered with it in the voice's
-// configuration; the next line without one goes back to the channel's own.
+// A line that brings a pitch of its own, or a speaker's timbre, is rendered
+// with it in the voice's configuration; the next line without one goes back
+// to the channel's own.
 int32_t SpeakRequestText(VoiceChannel* channel, const SpeakRequest* request) {
   if (request) channel->speaker = request->speaker;
+  const SpeakerTimbre timbre = GiveSpeakerItsVoice(channel, request);
   const bool ownPitch = request && request->voicePitch != KeepVoicePitch;
-  if (ownPitch || RenderedWithOwnPitch(channel)) {
+  const bool ownConfig = ownPitch || timbre != SpeakerTimbre{};
+  if (ownConfig || RenderedWithOwnPitch(channel)) {
     char config[VoiceConfigSize];
     lstrcpynA(config, channel->voiceConfig, sizeof config);
     if (ownPitch) SetConfigAttribute(request->voicePitch, PitchAttribute, config);
+    ApplyTimbreToConfig(config, timbre);
     channel->voice.SetConfig(config);
-    RenderedWithOwnPitch(channel) = ownPitch;
+    RenderedWithOwnPitch(channel) = ownConfig;
   }
   return SpeakThroughLexicon(channel->voice, TextOf(channel, request));
 }
@@ -203,9 +208,11 @@ void SetUpVoices() {
   for (const auto& d : dialogue)
     if (d.voice.channel->enabled || (d.readsPages && pagesByDialogueVoice)) SetUpVoice(d.voice);
   if (VoiceDoc.enabled && Settings.DocVoiceAsDlg == 0) SetUpVoice({&VoiceDoc, "VoiceDoc"});
+  SetUpSpeakerVoices();
 }
 
 void ReleaseVoices() {
+  ReleaseSpeakerVoices();
   for (VoiceChannel* c : AllChannels) c->voice.Release();
 }
 

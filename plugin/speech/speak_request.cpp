@@ -10,7 +10,7 @@
 #include "plugin/speech/voice_channel.h"
 
 bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText, int32_t voicePitch,
-                      SpeechKind kind) {
+                      SpeechKind kind, const char* speakerId) {
   if (!SetChannelText(channel, rawText)) return false;
   const size_t length = static_cast<size_t>(lstrlenA(channel->text));
   HANDLE heap = GetProcessHeap();
@@ -21,6 +21,7 @@ bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* raw
   request->voicePitch = voicePitch;
   request->epoch = SpeechEpoch();
   request->kind = kind;
+  if (speakerId) lstrcpynA(request->speakerId, speakerId, sizeof request->speakerId);
   lstrcpyA(request->text, channel->text);
   if (PostThreadMessageA(WorkerThreadId, WM_SPEAK_REQUEST, reinterpret_cast<WPARAM>(channel),
                          reinterpret_cast<LPARAM>(request)))

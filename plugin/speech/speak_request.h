@@ -15,6 +15,8 @@
 #pragma once
 #include <cstdint>
 
+#include "common/speaker_voice.h"
+
 struct VoiceChannel;
 struct ObjectRef;
 
@@ -29,6 +31,10 @@ struct SpeakRequest {
   int32_t voicePitch;  // pitch value for the voice's configuration, or KeepVoicePitch
   uint32_t epoch;      // SpeechEpoch() at posting: stale once speech was discarded since
   SpeechKind kind;
+  // The speaker's record id as the game spells it (cut to the room), read
+  // on the game's thread: the worker chooses the speaker's own voice by it.
+  // Empty when the game gave none.
+  char speakerId[SpeakerIdSize];
   char text[1];  // the filtered text, zero-terminated (allocated to length)
 };
 
@@ -42,6 +48,8 @@ inline constexpr int32_t KeepVoicePitch = INT32_MIN;
 // not take the message (as with any post before the worker runs).
 // voicePitch, when given, replaces the pitch value of the channel's
 // configuration for this line only (the speaker's race step, decided on the
-// game's thread where the speaker's data may be read).
+// game's thread where the speaker's data may be read).  speakerId, when
+// given, is copied for the worker's choice of the speaker's own voice.
 bool PostSpeakRequest(VoiceChannel* channel, ObjectRef* speaker, const char* rawText,
-                      int32_t voicePitch = KeepVoicePitch, SpeechKind kind = SpeechKind::Dialogue);
+                      int32_t voicePitch = KeepVoicePitch, SpeechKind kind = SpeechKind::Dialogue,
+                      const char* speakerId = nullptr);

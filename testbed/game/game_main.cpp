@@ -13,6 +13,8 @@
 //   --camera-scene        the dialogue camera scene (after --scene's lines,
 //                         or alone); --camera-trace FILE.csv and
 //                         --camera-plot FILE.png write what it did
+//   --crowd               five men of one race, two lines each (after --scene's
+//                         camera dialogue, or alone, with --record)
 //   --no-reading          the scene without the books, notes and journal
 //   --first-line          only the scene's first line, said and played (a quick
 //                         check that the plug-in speaks)
@@ -34,6 +36,7 @@ bool sceneWanted;
 bool firstLineWanted;
 bool readingWanted = true;
 bool cameraSceneWanted;
+bool crowdWanted;
 const char* recordPath;
 
 void PrepareGame() {
@@ -46,7 +49,9 @@ void PrepareGame() {
     if (!strcmp(args[i], "--record") && i + 1 < argCount) recordPath = args[i + 1];
     if (!strcmp(args[i], "--volume") && i + 1 < argCount) volume = strtoul(args[i + 1], nullptr, 10);
     if (!strcmp(args[i], "--camera-scene")) cameraSceneWanted = true;
+    if (!strcmp(args[i], "--crowd")) crowdWanted = true;
   }
+  if (crowdWanted) scene::EnableCrowd();
   if (cameraSceneWanted) {
     const char* trace = nullptr;
     const char* plot = nullptr;
@@ -56,7 +61,7 @@ void PrepareGame() {
     }
     scene::EnableCameraDialogue(trace, plot);
   }
-  if (sceneWanted || firstLineWanted || cameraSceneWanted) scene::PrepareSound(volume);
+  if (sceneWanted || firstLineWanted || cameraSceneWanted || crowdWanted) scene::PrepareSound(volume);
   for (int i = 1; i + 1 < argCount; ++i) {
     const uint32_t offset = strtoul(args[i + 1], nullptr, 16);
     if (!strcmp(args[i], "--alter-place")) {
@@ -86,6 +91,8 @@ void RunScene() {
     scene::RunFirstLine();
   else if (cameraSceneWanted)
     scene::RunCameraDialogue();
+  else if (crowdWanted)
+    scene::RunCrowd(recordPath);
 }
 }  // namespace
 

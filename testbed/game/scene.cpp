@@ -95,10 +95,22 @@ const char* const SceneJournalReordered[] = {SceneJournal[1], SceneJournal[0]};
 // The partner of the dialogue camera scene.
 Actor host{"Selvil Sareloth", "selvil sareloth", "Dark Elf", false, false, nullptr, nullptr};
 
+// The crowd: one sex and one race, so that only each one's own voice and
+// timbre tell them apart.
+Actor crowd[] = {
+    {"Drarayne Thelas", "drarayne thelas", "Dark Elf", false, false, nullptr, nullptr},
+    {"Fenas Madach", "fenas madach", "Dark Elf", false, false, nullptr, nullptr},
+    {"Galos Mathendis", "galos mathendis", "Dark Elf", false, false, nullptr, nullptr},
+    {"Nilos Darys", "nilos darys", "Dark Elf", false, false, nullptr, nullptr},
+    {"Tendris Vedran", "tendris vedran", "Dark Elf", false, false, nullptr, nullptr},
+};
+
 const char* SpeakerName(uint32_t ref) {
   if (ref == Addr(player.ref)) return player.name;
   if (ref == Addr(host.ref)) return host.name;
   for (const Actor& a : cast)
+    if (Addr(a.ref) == ref) return a.name;
+  for (const Actor& a : crowd)
     if (Addr(a.ref) == ref) return a.name;
   return "?";
 }
@@ -544,6 +556,47 @@ void RunCameraDialogue() {
   game_double::SetFrameActor(nullptr);
 }
 
+// ---------------------------------------------------------------------------
+// The crowd.
+
+namespace {
+bool crowdWanted;
+
+const char* const CrowdLines[2] = {"Keep moving, outlander.", "The strider leaves at dawn."};
+}  // namespace
+
+void EnableCrowd() { crowdWanted = true; }
+
+void RunCrowd(const char* recordPath) {
+  const DWORD start = GetTickCount();
+  if (!player.mobile) {
+    player.mobile = game_double::Objects().playerMobile;
+    player.ref = game_double::Objects().playerRef;
+    Build(player, 0.0f);
+  }
+  float x = 0.0f;
+  for (Actor& a : crowd) Build(a, x += 15.0f);
+  uint32_t says = game_double::SayCount();
+  for (int round = 0; round < 2; ++round)
+    for (unsigned i = 0; i < sizeof crowd / sizeof crowd[0]; ++i) {
+      BeginDialogue(crowd[i]);
+      DialogueText(crowd[i], CrowdLines[round]);  // the game passes each line twice
+      DialogueText(crowd[i], CrowdLines[round]);
+      const bool said = WaitForSay(says + 1, 90000);
+      Report("crowd.%u.%d.said=%d", i, round, said ? 1 : 0);
+      if (!said) continue;
+      Report("crowd.%u.%d.say=%u", i, round, says);
+      Report("say.%u.voice=%s", says, sapistandin::ReadString("LastVoice").c_str());
+      Report("say.%u.voice_pitch=%ld", says, sapistandin::ReadNumber("LastPitch"));
+      Report("say.%u.voice_rate=%ld", says, sapistandin::ReadNumber("LastRate"));
+      WaitPlayed(game_double::GetSay(says), says);
+      ReportSay(says);
+      says = game_double::SayCount();
+    }
+  Report("crowd.done=1");
+  if (recordPath) WriteRecording(recordPath, start);
+}
+
 void PrepareSound(uint32_t volume) {
   game_double::SetRoutineResult(game_double::VoiceVolumeQuery, volume);
   uint8_t* manager = game_double::Objects().soundManager;
@@ -621,6 +674,7 @@ void Run(const char* recordPath, bool readTexts) {
   }
 
   if (cameraDialogueWanted) RunCameraDialogue();
+  if (crowdWanted) RunCrowd(nullptr);
 
   Report("say.count=%u", game_double::SayCount());
   if (recordPath) WriteRecording(recordPath, sceneStart);

@@ -27,4 +27,10 @@ void RunFirstLine();
 void EnableCameraDialogue(const char* tracePath, const char* plotPath);
 void RunCameraDialogue();
 
+// A crowd: five Dark Elf men, each spoken to twice, the second time after
+// the other four, every line said, played and reported (crowd.N.M.say).
+// Run adds it last once enabled; alone it writes its own recording.
+void EnableCrowd();
+void RunCrowd(const char* recordPath);
+
 }  // namespace scene

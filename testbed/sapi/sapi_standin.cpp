@@ -58,7 +58,21 @@ std::string Narrow(const std::wstring& w, UINT cp = CP_ACP) {
 struct InstalledVoice {
   std::wstring description;
   std::string espeakVoice;  // empty: our own synthesizer
+  // The token's attributes (Gender, Age, Language, ...), in the order given.
+  std::vector<std::pair<std::wstring, std::wstring>> attributes;
 };
+
+// "Name=Value;Name=Value" after the first ';' of an entry.
+void ReadAttributes(std::wstring list, InstalledVoice& v) {
+  while (!list.empty()) {
+    const size_t end = list.find(L';');
+    const std::wstring part = list.substr(0, end);
+    const size_t eq = part.find(L'=');
+    if (eq != std::wstring::npos && eq > 0) v.attributes.emplace_back(part.substr(0, eq), part.substr(eq + 1));
+    if (end == std::wstring::npos) break;
+    list.erase(0, end + 1);
+  }
+}
 
 std::vector<InstalledVoice> ReadInstalledVoices() {
   std::vector<InstalledVoice> voices;
@@ -71,6 +85,10 @@ std::vector<InstalledVoice> ReadInstalledVoices() {
     for (const wchar_t* p = buffer.data(); *p; p += lstrlenW(p) + 1) {
       std::wstring entry = p;
       InstalledVoice v;
+      if (const size_t semicolon = entry.find(L';'); semicolon != std::wstring::npos) {
+        ReadAttributes(entry.substr(semicolon + 1), v);
+        entry.resize(semicolon);
+      }
       size_t eq = entry.find(L"=espeak:");
       if (eq == std::wstring::npos) {
         v.description = entry;
@@ -81,8 +99,14 @@ std::vector<InstalledVoice> ReadInstalledVoices() {
       voices.push_back(v);
     }
   } else {
-    for (const wchar_t* d : {L"Quorrim Stand-in Male", L"Quorrim Stand-in Female", L"Quorrim Stand-in Creature"})
-      voices.push_back({d, ""});
+    const struct {
+      const wchar_t* description;
+      const wchar_t* gender;
+    } standard[] = {{L"Quorrim Stand-in Male", L"Male"},
+                    {L"Quorrim Stand-in Female", L"Female"},
+                    {L"Quorrim Stand-in Creature", L"Neutral"}};
+    for (const auto& d : standard)
+      voices.push_back({d.description, "", {{L"Gender", d.gender}, {L"Age", L"Adult"}, {L"Language", L"409"}}});
   }
   RegCloseKey(key);
   return voices;
@@ -94,7 +118,7 @@ InstalledVoice DefaultVoice() {
   for (const InstalledVoice& v : voices)
     if (!wanted.empty() && v.description == wanted) return v;
   if (!voices.empty()) return voices.front();
-  return {L"Quorrim Stand-in Default", ""};
+  return {L"Quorrim Stand-in Default", "", {}};
 }
 
 void RecordString(HKEY key, const wchar_t* name, const std::wstring& value) {
@@ -587,7 +611,18 @@ class Token : public Dispatch<ISpeechObjectToken> {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetId(BSTR, BSTR, VARIANT_BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetAttribute(BSTR, BSTR*) override { return E_NOTIMPL; }
+  // Names compare without regard to case, as SAPI's do; a missing one is
+  // SAPI's SPERR_NOT_FOUND.
+  HRESULT STDMETHODCALLTYPE GetAttribute(BSTR name, BSTR* value) override {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    for (const auto& [key, text] : voice.attributes)
+      if (name && lstrcmpiW(key.c_str(), name) == 0) {
+        *value = SysAllocString(text.c_str());
+        return S_OK;
+      }
+    return static_cast<HRESULT>(0x8004503A);
+  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, SpeechTokenContext, IUnknown**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Remove(BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetStorageFileName(BSTR, BSTR, BSTR, SpeechTokenShellFolder, BSTR*) override {
@@ -697,7 +732,7 @@ class Voice : public Dispatch<ISpeechVoice> {
     if (!t) return E_INVALIDARG;
     BSTR d = nullptr;
     if (FAILED(t->GetDescription(0, &d))) return E_INVALIDARG;
-    InstalledVoice chosen{d ? d : L"", ""};
+    InstalledVoice chosen{d ? d : L"", "", {}};
     SysFreeString(d);
     for (const InstalledVoice& v : ReadInstalledVoices())
       if (v.description == chosen.description) chosen = v;

@@ -7,7 +7,10 @@
 //
 //   Voices        REG_MULTI_SZ  installed voices in enumeration order, each
 //                               "Description" or "Description=espeak:VOICE"
-//                               (the second speaks through /usr/bin/espeak-ng)
+//                               (the second speaks through /usr/bin/espeak-ng),
+//                               either followed by the token's attributes,
+//                               ";Gender=Male;Age=Adult;Language=409"
+//                               (VoiceEntry makes one)
 //   DefaultVoice  REG_SZ        the description SAPI falls back to (default:
 //                               the first installed voice)
 //
@@ -63,6 +66,14 @@ inline bool Register(const std::string& dllPath) {
   bool ok = reg && SUCCEEDED(reg());
   FreeLibrary(dll);
   return ok;
+}
+
+// A Voices entry with the attributes SAPI's own tokens carry; espeak, when
+// given, is the espeak-ng voice it speaks with.
+inline std::string VoiceEntry(const std::string& description, const std::string& gender,
+                              const std::string& age = "Adult", const std::string& espeak = "") {
+  return description + (espeak.empty() ? "" : "=espeak:" + espeak) + ";Gender=" + gender + ";Age=" + age +
+         ";Language=409";
 }
 
 inline void SetVoices(const std::vector<std::string>& voices, const std::string& defaultVoice = "") {

@@ -122,7 +122,8 @@ TEST(ConfiguratorSettings, SaveWritesAllKeysInOrder) {
   const std::vector<std::string> expected = {
       "[LirraDoc]", "VoiceName", "VoiceConfig", "VoiceEnable", "AutoSpeak",
       "[LirraDlg]", "VoiceMaleName", "VoiceFemaleName", "VoiceCreatureName", "VoiceMaleConfig",
-      "VoiceFemaleConfig", "VoiceCreatureConfig", "VoiceEnable", "AutoSpeak",
+      "VoiceFemaleConfig", "VoiceCreatureConfig", "VoiceEnable", "AutoSpeak", "VoiceMalePool", "VoiceFemalePool",
+      "VoiceCreaturePool", "VoiceMaleVariety", "VoiceFemaleVariety", "VoiceCreatureVariety",
       "[BaseConfig]", "ConfigAppName", "GameInstDir", "LangIndex", "VPBaseMale", "VPBaseFemale",
       "VPBaseCreature", "SpeakKeyCode", "SilenceKeyCode", "MaxDialogueFOV", "MinDialogueFOV",
       "TTSBoundPitchDS", "VoiceFxByRace", "StopSpkOnClose", "DlgSwitchToFP", "DlgEnableZoom",
@@ -162,6 +163,15 @@ ConfiguratorSettings PlayerChoices(int set) {
   for (int v = 0; v < VoiceKindCount; ++v) {
     s.voices[v].name = names[set][v];
     s.voices[v].config = a ? VoiceConfigText(v - 2, 3 - v, 100 - 10 * v) : VoiceConfigText(7 - v, -4 + v, 30 + v);
+  }
+  // Pools with and without every voice of a gender, one empty; a name with
+  // blanks and a hyphen, as SAPI's descriptions have them.
+  const char* pools[2][PoolKindCount] = {{"Arden|Microsoft David - English (United States)", "Cara", "Nix"},
+                                         {"*", "", "Gorm|Hild"}};
+  const int32_t varieties[2][PoolKindCount] = {{3, 10, 1}, {0, 7, 5}};
+  for (int k = 0; k < PoolKindCount; ++k) {
+    s.voicePools[k] = pools[set][k];
+    s.voiceVariety[k] = varieties[set][k];
   }
   s.GameInstDir = a ? "C:\\Games\\Morrowind\\" : "D:\\Morrowind\\";
   s.ConfigAppName = a ? "Renamed.exe" : "Other.exe";

@@ -10,6 +10,7 @@
 
 #include <map>
 
+#include "common/speaker_voice.h"
 #include "configurator/lexicon_file.h"
 #include "configurator/resource.h"
 #include "sapi_standin_control.h"
@@ -494,6 +495,69 @@ TEST(ConfiguratorWindow, InstallUninstallAndListen) {
   EXPECT_STREQ(other, "1<>other");
   EXPECT_FALSE(FileExists(folder.game + "LirraCfg.ini"));
   EXPECT_EQ(ReadFile(folder.tool + "Lexicon.txt"), "Vivec = mine\r\n");
+}
+
+// A player with three men's and three women's voices starts the
+// configurator on a new file: each pool holds the voices of its gender, the
+// variety is 5.  He takes one voice out of the men's pool with the keyboard,
+// LISTENs to what Fargoth would say, and closes: the men's pool is written as
+// the two voices left, the others as every voice of the gender.
+TEST(ConfiguratorWindow, PoolsByGenderAndListenForASpeaker) {
+  using sapistandin::VoiceEntry;
+  sapistandin::SetVoices({VoiceEntry("Quorrim Arden", "Male"), VoiceEntry("Quorrim Bryn", "Female"),
+                          VoiceEntry("Quorrim Corin", "Male", "Senior"), VoiceEntry("Quorrim Dace", "Female", "Senior"),
+                          VoiceEntry("Quorrim Edric", "Male", "Child"), VoiceEntry("Quorrim Fenna", "Female", "Child"),
+                          VoiceEntry("Quorrim Grub", "Neutral")});
+  GameFolder folder("window-pools");
+  Configurator app(folder);
+  ASSERT_TRUE(app.Open()) << "no window";
+  auto checked = [&](int list) {
+    std::vector<bool> checks;
+    for (int i = 0; i < 7; ++i)
+      checks.push_back((SendMessageW(app[list], LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >>
+                           12 == 2);
+    return checks;
+  };
+  EXPECT_EQ(checked(IDC_clVDlgPoolMale), (std::vector<bool>{true, false, true, false, true, false, false}));
+  EXPECT_EQ(checked(IDC_clVDlgPoolFemale), (std::vector<bool>{false, true, false, true, false, true, false}));
+  EXPECT_EQ(checked(IDC_clVDlgPoolCrea), (std::vector<bool>{false, false, false, false, false, false, true}));
+  EXPECT_EQ(app.Slider(IDC_tbVDlgVarietyMale), 5);
+
+  // A click on the first row's check box, just below the column's head.
+  app.ShowPage(0);
+  app.Foreground();
+  app.Shoot("ru-voices-pools");  // a new file: Russian
+  RECT list, head;
+  GetWindowRect(app[IDC_clVDlgPoolMale], &list);
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(app[IDC_clVDlgPoolMale], LVM_GETHEADER, 0, 0)), &head);
+  SetCursorPos(list.left + 10, head.bottom + 8);
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, press, sizeof(INPUT));  // Quorrim Arden out
+  ASSERT_TRUE(WaitFor([&] { return !checked(IDC_clVDlgPoolMale)[0]; }, 5000));
+  EXPECT_EQ(checked(IDC_clVDlgPoolMale), (std::vector<bool>{false, false, true, false, true, false, false}));
+
+  app.ShowPage(3);
+  SetWindowTextW(app[IDC_edTestSpeaker], L"Fargoth");
+  const long spoken = sapistandin::SpeakCount();
+  SendMessageW(app[IDC_bHearTestVoice], BM_CLICK, 0, 0);
+  ASSERT_EQ(sapistandin::SpeakCount(), spoken + 1);
+  const std::string_view pool[] = {"Quorrim Corin", "Quorrim Edric"};
+  const SpeakerVoice fargoth = ChooseSpeakerVoice("fargoth", pool, 2, 5);
+  EXPECT_EQ(sapistandin::ReadString("LastVoice"), pool[fargoth.poolIndex]);
+  // The Orc's race step (the configurator's -8000: the lowest pitch), then
+  // Fargoth's own on top, kept within the scale.
+  EXPECT_EQ(sapistandin::ReadNumber("LastPitch"), std::max(-10, -10 + fargoth.timbre.voicePitch));
+  EXPECT_EQ(sapistandin::ReadNumber("LastRate"), fargoth.timbre.voiceRate);
+
+  ASSERT_EQ(app.Close(), 0);
+  EXPECT_EQ(folder.Value("LirraDlg", "VoiceMalePool"), "Quorrim Corin|Quorrim Edric");
+  EXPECT_EQ(folder.Value("LirraDlg", "VoiceFemalePool"), "*");
+  EXPECT_EQ(folder.Value("LirraDlg", "VoiceCreaturePool"), "*");
+  EXPECT_EQ(folder.Value("LirraDlg", "VoiceMaleVariety"), "5");
+  sapistandin::SetVoices(InstalledVoices);
 }
 
 // Without a module loader: two lines in the log, UNINSTALL is the enabled

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -354,6 +355,49 @@ TEST(Scene, DialogueCameraFrameByFrame) {
   const std::string trace = ReadFile(dir / "camera.csv");
   EXPECT_EQ(trace.rfind("frame,event,menu,frozen,fov,yaw,pitch,mouse_dx,mouse_dy,", 0), 0u);
   EXPECT_EQ(ReadFile(dir / "camera.png").substr(0, 8), "\x89PNG\r\n\x1A\n");
+}
+
+// A crowd of five men of one race, each heard twice with the others between:
+// with the pools as a new configurator file has them (every installed voice
+// of the gender, variety 5), each keeps his voice, its pitch and rate and
+// his buffer's frequency, and no two of them sound alike.
+TEST(Scene, ACrowdOfOneRaceSpeaksWithAVoiceEachAndKeepsIt) {
+  ScratchDir dir("scene-crowd");
+  for (const char* f : {"Morrowind.exe", "Vandrel.dll", "MLDRLib.dll"}) dir.CopyFromRuntime(f);
+  dir.Write("LirraCfg.ini",
+            "[BaseConfig]\r\nVoiceFxByRace=1\r\n[RaceConfig]\r\nVPDarkElf=1000\r\n"
+            "[LirraDlg]\r\nVoiceEnable=1\r\nAutoSpeak=1\r\nVoiceMaleName=Quorrim Male\r\n"
+            "VoiceFemaleName=Quorrim Female\r\nVoiceCreatureName=Quorrim Creature\r\n"
+            "VoiceMaleConfig=<pitch absmiddle=\"0\"><rate absspeed=\"0\"><volume level=\"100\">\r\n"
+            "VoiceMalePool=*\r\nVoiceMaleVariety=5\r\n");
+  using sapistandin::VoiceEntry;
+  sapistandin::SetVoices({VoiceEntry("Quorrim Male", "Male"), VoiceEntry("Quorrim Female", "Female"),
+                          VoiceEntry("Quorrim Creature", "Neutral"), VoiceEntry("Quorrim Elder", "Male", "Senior"),
+                          VoiceEntry("Quorrim Matron", "Female", "Senior"), VoiceEntry("Quorrim Youth", "Male", "Child"),
+                          VoiceEntry("Quorrim Girl", "Female", "Child")});
+  ASSERT_EQ(RunProgram("\"" + (dir / "Morrowind.exe") + "\" --report \"" + (dir / "report.txt") +
+                           "\" --wait-log \"WRKTHREAD::Entering message loop.\" --volume 180 --crowd --record crowd.wav",
+                       dir.path(), 240000),
+            0);
+  const std::string report = ReadFile(dir / "report.txt");
+  ASSERT_EQ(ReportValue(report, "crowd.done"), "1");
+  auto sound = [&](int man, int round) {
+    const std::string say = ReportValue(report, "crowd." + std::to_string(man) + "." + std::to_string(round) + ".say");
+    std::string s;
+    for (const char* field : {"voice", "voice_pitch", "voice_rate", "frequency", "speaker"})
+      s += ReportValue(report, "say." + say + "." + field) + "/";
+    return s;
+  };
+  std::set<std::string> sounds, voices;
+  for (int man = 0; man < 5; ++man) {
+    EXPECT_EQ(sound(man, 0), sound(man, 1)) << "man " << man;
+    sounds.insert(sound(man, 0));
+    voices.insert(sound(man, 0).substr(0, sound(man, 0).find('/')));
+  }
+  EXPECT_EQ(sounds.size(), 5u);
+  EXPECT_GE(voices.size(), 2u);
+  for (const std::string& v : voices) EXPECT_TRUE(v == "Quorrim Male" || v == "Quorrim Elder" || v == "Quorrim Youth") << v;
+  EXPECT_EQ(ReadFile(dir / "crowd.wav").substr(0, 4), "RIFF");
 }
 
 }  // namespace
