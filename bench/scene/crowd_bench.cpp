@@ -31,7 +31,7 @@
 #include "plugin/speech/voice_channel.h"
 #include "sapi_standin_control.h"
 #include "bench_clock.h"
-#include "bench_game.h"
+#include "bench_speaking_game.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ const std::string_view Pool[4] = {"Quorrim Bench A", "Quorrim Bench B", "Quorrim
 
 DWORD WINAPI Worker(void*) {
   SetUpVoices();
-  RunSpeakLoop(PlayChannel);
+  RunSpeakLoop(VoicePlayback);
   return 0;
 }
 
@@ -106,42 +106,19 @@ void Distribution() {
 
 int main(int argc, char** argv) {
   const int lines = argc > 1 ? std::atoi(argv[1]) : 8;
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir = self;
-  dir.resize(dir.find_last_of('\\') + 1);
-  if (!sapistandin::Register(dir + "..\\" + sapistandin::DllName)) {
-    std::printf("cannot register the SAPI stand-in\n");
-    return 1;
-  }
+  if (!RegisterStandIn()) return 1;
   std::vector<std::string> voices;
   for (std::string_view v : Pool) voices.push_back(sapistandin::VoiceEntry(std::string(v), "Female"));
   sapistandin::SetVoices(voices);
 
-  game_double::BuildGameImage();
-  GameBase = game_double::Base();
-  Settings = PluginDefaults();
-  InstallHooks();
-  MakeDarkElfPartner();
+  if (!HookedSpeakingGame("Quorrim Bench A")) return 1;
   // The partner's id is read through its record, as the game keeps it.
   const uint8_t* ref = game_double::Objects().partnerRef;
   uint8_t* record = *reinterpret_cast<uint8_t* const*>(ref + 0x28);
   uint8_t* data = *reinterpret_cast<uint8_t* const*>(record + 0x6C);
   Put(data, 0x2C, Addr(partnerId));
-  for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg}) {
-    c->enabled = 1;
-    c->autoSpeak = 1;
-    std::strcpy(c->voiceName, "Quorrim Bench A");
+  for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg})
     std::strcpy(c->voiceConfig, "<pitch absmiddle=\"0\"><rate absspeed=\"0\"><volume level=\"100\">");
-  }
-  IDirectSound8* sound = nullptr;
-  if (FAILED(DirectSoundCreate8(nullptr, &sound, nullptr)) ||
-      FAILED(sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY))) {
-    std::printf("no DirectSound\n");
-    return 1;
-  }
-  Put(game_double::Objects().soundManager, 0x0C, Addr(sound));
-  game_double::SetRoutineResult(game_double::VoiceVolumeQuery, 200);
 
   const Latency one = Measure(lines, {"dralasa nerethi"});
   std::strcpy(Settings.VoicePool[PoolFemale], PoolOfGender);

@@ -167,8 +167,15 @@ SayResult SayLine(VoiceChannel* channel, const SpeakRequest* request, uint32_t e
   const uint32_t length = text ? static_cast<uint32_t>(lstrlenA(text)) : 0;
   const uint32_t firstEnd = Settings.SpeakInPieces ? SpeechPieceEnd(text, length, 0) : length;
   // A poster that only filled the channel: its speaker, the channel's pitch.
-  const SpeakRequest like =
-      request ? *request : SpeakRequest{channel->speaker, KeepVoicePitch, epoch, SpeechKind::Dialogue, {0}};
+  SpeakRequest like{};
+  if (request) {
+    like = *request;
+  } else {
+    like.speaker = channel->speaker;
+    like.voicePitch = KeepVoicePitch;
+    like.epoch = epoch;
+    like.kind = SpeechKind::Dialogue;
+  }
   SpeakRequest* line = firstEnd < length ? CopyOf(like, text, length) : nullptr;
   if (!line) {  // one piece (or no memory for the chain): the whole line as it is
     if (!Render(channel, request, game, render)) return LineNotRendered;

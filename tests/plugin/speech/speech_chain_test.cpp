@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/sentence_split.h"
+#include "common/speaker_voice.h"
 #include "plugin/frame/lifecycle.h"
 #include "plugin/frame/log.h"
 #include "plugin/frame/plugin_state.h"
@@ -223,6 +224,31 @@ TEST_F(Chain, ALongLineIsSaidInPiecesThatMakeUpTheLine) {
   EXPECT_EQ(heard, line);
   EXPECT_EQ(EventLines(), 1u);
   EXPECT_TRUE(Has("EVENT::Trying to speak: " + line));
+}
+
+// A speaker with a timbre of its own (variety, by its id) keeps it on every
+// piece: the same pitch and rate in each piece's configuration, the same
+// frequency on each buffer, and not the kind's plain voice.
+TEST_F(Chain, EveryPieceHasTheSpeakersOwnTimbre) {
+  Settings.VoiceVariety[PoolMale] = 10;
+  Start();
+  const std::string line = LongLine(4);
+  const size_t pieces = SpeechPieceCount(line.c_str(), static_cast<uint32_t>(line.size()));
+  ASSERT_TRUE(PostSpeakRequest(&VoiceMaleDlg, orc_.ref, line.c_str(), 4, SpeechKind::Dialogue, "gharz gro-shagdul"));
+  ASSERT_TRUE(WaitFor([] { return Says() >= 1; }, 10000));
+  WaitUntilQuiet();
+  ASSERT_EQ(Says(), pieces);
+  const std::vector<sapistandin::SpokenText> spoken = sapistandin::Spoken();
+  ASSERT_EQ(spoken.size(), pieces);
+  const SpeakerTimbre timbre = TimbreOf(SpeakerIdHash("gharz gro-shagdul"), 10);
+  ASSERT_NE(timbre, SpeakerTimbre{});
+  for (size_t i = 0; i < pieces; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(spoken[i].pitch, std::clamp(4 + timbre.voicePitch, -10, 10));
+    EXPECT_EQ(spoken[i].rate, std::clamp(10 + timbre.voiceRate, -10, 10));
+    EXPECT_EQ(SayAt(i).frequency, SayAt(0).frequency);
+  }
+  EXPECT_EQ(SayAt(0).frequency, static_cast<uint32_t>(44100 - 300 - 4000 + timbre.frequency));
 }
 
 // A long line that waits for the speak chord is said in pieces once the
