@@ -99,15 +99,18 @@ DWORD WINAPI LoadPluginThread(void* path) {
   return loadedPlugin ? 1 : 2;
 }
 
-bool FileHolds(const char* path, const char* text) {
+// How often `text` stands in the file at `path` (0 without the file).
+int TimesInFile(const char* path, const char* text) {
   HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
+  if (f == INVALID_HANDLE_VALUE) return 0;
   static char buffer[1 << 20];
   DWORD got = 0;
   ReadFile(f, buffer, sizeof buffer - 1, &got, nullptr);
   CloseHandle(f);
   buffer[got] = 0;
-  return strstr(buffer, text) != nullptr;
+  int times = 0;
+  for (const char* at = buffer; (at = strstr(at, text)) != nullptr; at += strlen(text)) ++times;
+  return times;
 }
 
 // The loader's list in the game folder: section "ModulesList" of
@@ -199,6 +202,8 @@ int RunHost(int argc, char** argv, void (*beforeLoad)(), void (*afterStart)()) {
     }
   }
   if (beforeLoad) beforeLoad();
+  // The log may hold an earlier run's lines: the wait is for one more.
+  const int waitedBefore = o.waitLog && logPath ? TimesInFile(logPath, o.waitLog) : 0;
 
   const int threadsBefore = CountOwnThreads();
   DWORD loaderExit = 0;
@@ -224,7 +229,10 @@ int RunHost(int argc, char** argv, void (*beforeLoad)(), void (*afterStart)()) {
     // file for each line, so a second read may catch it half written.
     DWORD waited = 0;
     bool found = false;
-    while (!(found = FileHolds(logPath, o.waitLog)) && waited < 60000) { Sleep(50); waited += 50; }
+    while (!(found = TimesInFile(logPath, o.waitLog) > waitedBefore) && waited < 60000) {
+      Sleep(50);
+      waited += 50;
+    }
     Report("wait_log=%s", found ? "found" : "timeout");
   }
   if (o.reenter) {
