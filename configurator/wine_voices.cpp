@@ -80,6 +80,9 @@ std::vector<const char*> InstallWineVoices(const std::string& exeDir) {
   if (!RunningUnderWine()) return {};
   if (PrefixHasOtherVoice()) return {"WINEHASVOICE"};
   const std::string dll = exeDir + QuorrimVoiceDll;
+  // A folder without the engine (a build that does not carry it) offers
+  // nothing; the release has it.
+  if (GetFileAttributesA(dll.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
   HMODULE engine = LoadLibraryA(dll.c_str());
   auto reg = engine ? reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(engine, "DllRegisterServer")) : nullptr;
   const bool registered = reg && SUCCEEDED(reg());

@@ -16,6 +16,7 @@ bool QuorrimVoicesRegistered();
 bool EspeakInstalled();
 
 // What INSTALL and UNINSTALL did about the voices, as keys of the text
-// table, one log line each; empty on Windows.
+// table, one log line each; empty on Windows, and for INSTALL when there is
+// no QuorrimVoice.dll beside the configurator.
 std::vector<const char*> InstallWineVoices(const std::string& exeDir);
 std::vector<const char*> RemoveWineVoices();
