@@ -2,21 +2,23 @@
 // line per question, so a prefix without Windows' SAPI (Wine's own) can be
 // looked at without the plug-in:
 //
-//   SapiProbe.exe [TEXT]
+//   SapiProbe.exe [TEXT [VOICE]]
 //
 // which classes can be created, whether the automation voice speaks plain
 // text and markup, whether ISpVoice renders into an SpStream over a memory
-// stream (and how many bytes), and which voice tokens the category lists.
-#include <initguid.h>
+// stream (and how many bytes), which voice tokens the category lists, and
+// what the voice object chooses and renders there.
 #include <windows.h>
 #include <sapi.h>
 
 #include <cstdio>
 
+#include "speech/speech_voice.h"
+#include "speech/wave_memory_stream.h"
+
 namespace {
 
-// SPDFID_WaveFormatEx: the stream format id of a WAVEFORMATEX format.
-DEFINE_GUID(WaveFormatExId, 0xc31adbae, 0x527f, 0x4ff5, 0xa2, 0x30, 0xf6, 0x2b, 0xb6, 0x1f, 0xf7, 0x0c);
+const GUID& WaveFormatExId = WaveFormatExFormatId;
 
 void Report(const char* what, HRESULT hr) { std::printf("%-44s 0x%08lx\n", what, static_cast<unsigned long>(hr)); }
 
@@ -113,16 +115,61 @@ void ProbeStreamRender(const wchar_t* text) {
   voice->Release();
 }
 
+// ISpVoice into a stream of our own (what the voice object falls back to).
+void ProbeOwnStreamRender(const wchar_t* text) {
+  ISpVoice* voice = nullptr;
+  if (FAILED(Create(CLSID_SpVoice, IID_ISpVoice, reinterpret_cast<void**>(&voice)))) return;
+  WaveMemoryStream* stream = WaveMemoryStream::Create();
+  Report("ISpVoice::SetOutput(own stream)", voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE));
+  Report("ISpVoice::Speak plain (own stream)", voice->Speak(text, SPF_IS_NOT_XML | SPF_PURGEBEFORESPEAK, nullptr));
+  std::printf("  %lu bytes rendered\n", static_cast<unsigned long>(stream->Position()));
+  stream->Rewind();
+  Report("ISpVoice::Speak markup (own stream)",
+         voice->Speak(L"<rate absspeed=\"2\">x", SPF_PURGEBEFORESPEAK, nullptr));
+  stream->Release();
+  voice->Release();
+}
+
+// The voice object as the plug-in's worker sets it up, with the voice
+// named on the command line.
+void ProbeVoiceObject(const char* name, const char* text) {
+  SpeechVoice v;
+  ZeroMemory(&v, sizeof v);
+  std::printf("%-44s %ld\n", "SpeechVoice::Init(MemoryStream)", static_cast<long>(v.Init(MemoryStream, 0)));
+  std::printf("%-44s %ld\n", "SpeechVoice::SetAudioFormat(34)", static_cast<long>(v.SetAudioFormat(34)));
+  v.SetConfig("<pitch absmiddle=\"3\"><rate absspeed=\"1\"><volume level=\"80\">");
+  std::printf("%-44s %ld\n", "SpeechVoice::SelectVoice", static_cast<long>(v.SelectVoice(name)));
+  std::printf("  route: %s\n", SpeechVoice::RouteDescription(v.Route()));
+  const DWORD start = GetTickCount();
+  v.Speak(text);
+  const DWORD took = GetTickCount() - start;
+  const uint8_t* data = nullptr;
+  uint32_t size = 0;
+  std::printf("%-44s %ld\n", "SpeechVoice::GetAudio", static_cast<long>(v.GetAudio(&data, &size)));
+  std::printf("  %lu bytes (%.2f s of sound) in %lu ms, pitch left to the caller %ld\n",
+              static_cast<unsigned long>(size), size / 88200.0, static_cast<unsigned long>(took),
+              static_cast<long>(v.PitchLeft()));
+  char list[4096] = {};
+  uint32_t count = 0;
+  v.ListVoices(list, sizeof list, &count);
+  std::printf("  %lu voices listed:\n%s", static_cast<unsigned long>(count), list);
+  v.Release();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   wchar_t text[512] = L"Hello from the probe.";
-  if (argc > 1) MultiByteToWideChar(CP_ACP, 0, argv[1], -1, text, 512);
+  const char* narrow = argc > 1 ? argv[1] : "Hello from the probe.";
+  MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, 512);
+  const char* voice = argc > 2 ? argv[2] : "Quorrim English Male";
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   ProbeClasses();
   ProbeVoiceTokens();
   ProbeAutomation(text);
   ProbeStreamRender(text);
+  ProbeOwnStreamRender(text);
+  ProbeVoiceObject(voice, narrow);
   CoUninitialize();
   return 0;
 }
