@@ -1,6 +1,7 @@
 #include "configurator/wine_voices.h"
 
 #include <windows.h>
+
 #include <objbase.h>
 
 #include "voice_engine/quorrim_voice.h"
@@ -20,9 +21,9 @@ bool EngineRegistered(const std::wstring& clsid) {
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, ClsidKeyOf(clsid).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   wchar_t path[MAX_PATH] = {};
   DWORD size = sizeof path, type = 0;
-  const bool named = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) ==
-                         ERROR_SUCCESS &&
-                     path[0] != 0;
+  const bool named =
+      RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) == ERROR_SUCCESS &&
+      path[0] != 0;
   RegCloseKey(key);
   return named;
 }
@@ -71,7 +72,8 @@ bool QuorrimVoicesRegistered() {
 }
 
 bool EspeakInstalled() {
-  for (const char* p : {"Z:\\usr\\bin\\espeak-ng", "Z:\\usr\\local\\bin\\espeak-ng", "Z:\\run\\host\\usr\\bin\\espeak-ng"})
+  for (const char* p :
+       {"Z:\\usr\\bin\\espeak-ng", "Z:\\usr\\local\\bin\\espeak-ng", "Z:\\run\\host\\usr\\bin\\espeak-ng"})
     if (GetFileAttributesA(p) != INVALID_FILE_ATTRIBUTES) return true;
   return false;
 }

@@ -69,8 +69,7 @@ SpeechFallback* FindFallback(const SpeechVoice* owner) {
 SpeechFallback* ClaimFallback(const SpeechVoice* owner) {
   if (SpeechFallback* found = FindFallback(owner)) return found;
   for (SpeechFallback& f : Table) {
-    if (InterlockedCompareExchangePointer(&f.owner, const_cast<SpeechVoice*>(owner),
-                                          nullptr) == nullptr) {
+    if (InterlockedCompareExchangePointer(&f.owner, const_cast<SpeechVoice*>(owner), nullptr) == nullptr) {
       f.stream = nullptr;
       f.route = 0;
       f.pitchLeft = 0;

@@ -20,7 +20,7 @@ enum SpeechRouteBits : uint32_t {
 };
 
 struct SpeechFallback {
-  void* owner;  // the SpeechVoice, or null for a free entry
+  void* owner;               // the SpeechVoice, or null for a free entry
   WaveMemoryStream* stream;  // with RouteOwnStream
   uint32_t route;
   int32_t pitchLeft;  // the configuration's pitch the last plain text went without

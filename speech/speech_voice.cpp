@@ -94,7 +94,8 @@ int32_t SpeechVoice::Init(uint32_t outputMode, uint32_t asyncFlag) {
       if (FAILED(stream)) memoryStream = nullptr;
       ReleaseOnce(memoryStream);
       SpeechFallback* fallback = ClaimFallback(this);
-      if (!fallback || !(fallback->stream = WaveMemoryStream::Create())) return FAILED(stream) ? stream : E_OUTOFMEMORY;
+      if (!fallback || !(fallback->stream = WaveMemoryStream::Create()))
+        return FAILED(stream) ? stream : E_OUTOFMEMORY;
       fallback->route = RouteOwnStream;
       return S_OK;
     }

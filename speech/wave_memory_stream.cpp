@@ -74,10 +74,17 @@ HRESULT WaveMemoryStream::Write(const void* from, ULONG size, ULONG* written) {
 HRESULT WaveMemoryStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) {
   int64_t base = 0;
   switch (origin) {
-    case STREAM_SEEK_SET: base = 0; break;
-    case STREAM_SEEK_CUR: base = position_; break;
-    case STREAM_SEEK_END: base = size_; break;
-    default: return STG_E_INVALIDFUNCTION;
+    case STREAM_SEEK_SET:
+      base = 0;
+      break;
+    case STREAM_SEEK_CUR:
+      base = position_;
+      break;
+    case STREAM_SEEK_END:
+      base = size_;
+      break;
+    default:
+      return STG_E_INVALIDFUNCTION;
   }
   const int64_t to = base + move.QuadPart;
   if (to < 0 || to > Limit) return STG_E_INVALIDFUNCTION;

@@ -1,6 +1,6 @@
 // The SAPI interface ids the engine answers to are defined here, once.
 #include <initguid.h>
-
+// (initguid.h first, so that sapi.h defines them)
 #include "voice_engine/tts_engine.h"
 
 #include <cmath>
@@ -55,7 +55,8 @@ std::vector<int16_t> Convert(const EspeakWave& wave, uint32_t rate, long volume)
   for (size_t i = 0; i < n; ++i) {
     const double pos = static_cast<double>(i) * wave.sampleRate / rate;
     const size_t a = static_cast<size_t>(pos), b = a + 1 < count ? a + 1 : a;
-    const double t = pos - static_cast<double>(a), v = (wave.samples[a] * (1 - t) + wave.samples[b] * t) * volume / 100.0;
+    const double t = pos - static_cast<double>(a),
+                 v = (wave.samples[a] * (1 - t) + wave.samples[b] * t) * volume / 100.0;
     out.push_back(static_cast<int16_t>(std::lround(v < -32768 ? -32768 : v > 32767 ? 32767 : v)));
   }
   return out;
@@ -118,9 +119,9 @@ class Engine final : public ISpTTSEngine, public ISpObjectWithToken {
     if (!site || !format) return E_INVALIDARG;
     if (format->wFormatTag != WAVE_FORMAT_PCM || format->nChannels != 1 || format->wBitsPerSample != 16)
       return E_INVALIDARG;  // GetOutputFormat never offers another
-    const std::string program = program_.empty() ? FindEspeak({"/usr/bin/espeak-ng", "/usr/local/bin/espeak-ng",
-                                                               "/run/host/usr/bin/espeak-ng"})
-                                                 : FindEspeak({program_});
+    const std::string program =
+        program_.empty() ? FindEspeak({"/usr/bin/espeak-ng", "/usr/local/bin/espeak-ng", "/run/host/usr/bin/espeak-ng"})
+                         : FindEspeak({program_});
     if (program.empty()) return EspeakNotFound;
 
     for (const SPVTEXTFRAG* f = fragments; f; f = f->pNext) {
@@ -135,7 +136,8 @@ class Engine final : public ISpTTSEngine, public ISpObjectWithToken {
       site->GetRate(&siteRate);
       site->GetVolume(&siteVolume);
       const long rate = Clamp(siteRate + s.RateAdj, -10, 10);
-      const long volume = Clamp(static_cast<long>(siteVolume) * Clamp(static_cast<long>(s.Volume), 0, 100) / 100, 0, 100);
+      const long volume =
+          Clamp(static_cast<long>(siteVolume) * Clamp(static_cast<long>(s.Volume), 0, 100) / 100, 0, 100);
       EspeakRequest request;
       request.program = program;
       request.voice = voice_.empty() ? "gmw/en" : voice_;

@@ -28,10 +28,16 @@ HRESULT Create(const CLSID& clsid, const IID& iid, void** out) {
 }
 
 void ProbeClasses() {
-  const struct { const char* name; const CLSID* clsid; } classes[] = {
-      {"SpVoice", &CLSID_SpVoice},           {"SpMemoryStream", &CLSID_SpMemoryStream},
-      {"SpAudioFormat", &CLSID_SpAudioFormat}, {"SpFileStream", &CLSID_SpFileStream},
-      {"SpStream", &CLSID_SpStream},         {"SpObjectTokenCategory", &CLSID_SpObjectTokenCategory},
+  const struct {
+    const char* name;
+    const CLSID* clsid;
+  } classes[] = {
+      {"SpVoice", &CLSID_SpVoice},
+      {"SpMemoryStream", &CLSID_SpMemoryStream},
+      {"SpAudioFormat", &CLSID_SpAudioFormat},
+      {"SpFileStream", &CLSID_SpFileStream},
+      {"SpStream", &CLSID_SpStream},
+      {"SpObjectTokenCategory", &CLSID_SpObjectTokenCategory},
   };
   for (const auto& c : classes) {
     IUnknown* object = nullptr;
@@ -106,8 +112,7 @@ void ProbeStreamRender(const wchar_t* text) {
     ULARGE_INTEGER end{};
     memory->Seek(zero, STREAM_SEEK_CUR, &end);
     std::printf("  %lu bytes rendered\n", static_cast<unsigned long>(end.QuadPart));
-    Report("ISpVoice::Speak markup",
-           voice->Speak(L"<rate absspeed=\"2\">x", SPF_PURGEBEFORESPEAK, nullptr));
+    Report("ISpVoice::Speak markup", voice->Speak(L"<rate absspeed=\"2\">x", SPF_PURGEBEFORESPEAK, nullptr));
     Report("ISpVoice::Speak SPF_IS_XML", voice->Speak(L"<rate absspeed=\"2\">x", SPF_IS_XML, nullptr));
   }
   if (memory) memory->Release();
@@ -124,8 +129,7 @@ void ProbeOwnStreamRender(const wchar_t* text) {
   Report("ISpVoice::Speak plain (own stream)", voice->Speak(text, SPF_IS_NOT_XML | SPF_PURGEBEFORESPEAK, nullptr));
   std::printf("  %lu bytes rendered\n", static_cast<unsigned long>(stream->Position()));
   stream->Rewind();
-  Report("ISpVoice::Speak markup (own stream)",
-         voice->Speak(L"<rate absspeed=\"2\">x", SPF_PURGEBEFORESPEAK, nullptr));
+  Report("ISpVoice::Speak markup (own stream)", voice->Speak(L"<rate absspeed=\"2\">x", SPF_PURGEBEFORESPEAK, nullptr));
   stream->Release();
   voice->Release();
 }

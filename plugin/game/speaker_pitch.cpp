@@ -36,7 +36,10 @@ uint32_t ApplySpeakerPitch(IDirectSoundBuffer* buffer, VoiceChannel* channel) {
   if (!buffer || !channel || !channel->speaker) return 1;
   DWORD frequency = 0;
   buffer->GetFrequency(&frequency);
-  buffer->SetFrequency(PitchedFrequency(frequency, SpeakerPitchOffset(channel->speaker)));
+  // A voice whose SAPI refused the markup could not take its own pitch: it
+  // goes onto the sound, beside the speaker's (0 wherever markup works).
+  const int32_t voicePitch = VoiceScaleToPitchOffset(channel->voice.PitchLeft());
+  buffer->SetFrequency(PitchedFrequency(frequency, SpeakerPitchOffset(channel->speaker) + voicePitch));
   return 0;
 }
 

@@ -2,17 +2,18 @@
 // them, in this Wine prefix: what is registered, when, and what each says
 // into the install log in both languages.  Every case leaves the prefix as
 // it found it (no Quorrim voices, no test token).
-#include <windows.h>
-#include <objbase.h>
+#include "configurator/wine_voices.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <objbase.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "configurator/localize.h"
-#include "configurator/wine_voices.h"
 #include "support/test_support.h"
 #include "voice_engine/quorrim_voice.h"
 
@@ -82,7 +83,8 @@ TEST_F(WineVoices, InstallRegistersFourTokensWithTheirAttributesAndUninstallRemo
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, attributes, L"Age"), t.age);
   }
   // The class is the DLL that was registered, wherever it lies.
-  const std::wstring server = ReadValue(HKEY_CLASSES_ROOT, L"CLSID\\" + Clsid(CLSID_QuorrimVoice) + L"\\InprocServer32", nullptr);
+  const std::wstring server =
+      ReadValue(HKEY_CLASSES_ROOT, L"CLSID\\" + Clsid(CLSID_QuorrimVoice) + L"\\InprocServer32", nullptr);
   EXPECT_NE(GetFileAttributesW(server.c_str()), INVALID_FILE_ATTRIBUTES) << std::string(server.begin(), server.end());
 
   // Our own voices are no "other voice": INSTALL again registers them again.
@@ -126,8 +128,8 @@ TEST_F(WineVoices, WhatTheInstallDoesDependsOnThePrefix) {
 
 TEST(WineVoiceTexts, EveryLineIsInBothLanguages) {
   const LocalizeTable table = LoadLocalizeTable(GetModuleHandleA(nullptr));
-  for (const char* key : {"WINEHASVOICE", "WINEVOICESADDED", "WINEVOICESFAILED", "WINENOESPEAK", "WINEVOICESREMOVED",
-                          "WINEVOICESKEPT"})
+  for (const char* key :
+       {"WINEHASVOICE", "WINEVOICESADDED", "WINEVOICESFAILED", "WINENOESPEAK", "WINEVOICESREMOVED", "WINEVOICESKEPT"})
     for (int lang : {LangRussian, LangEnglish}) {
       SCOPED_TRACE(testing::Message() << key << " " << lang);
       const std::string text = GetLocalizedText(table, lang, key);

@@ -86,8 +86,11 @@ TEST(SpeechVoiceRoute, EachMissingPieceHasItsRouteAndTheLineStillRenders) {
       {{"RefuseAudioFormat"}, RouteOwnStream, "<markup>", 2, 0},
       {{"RefuseMemoryStream", "RefuseAudioFormat"}, RouteOwnStream, "<markup>", 2, 0},
       {{"RefuseMarkup"}, RoutePlainText, "Good day, outlander.", 2 | SVSFIsNotXML, 5},
-      {{"RefuseMemoryStream", "RefuseAudioFormat", "RefuseMarkup"}, RouteOwnStream | RoutePlainText,
-       "Good day, outlander.", 2 | SVSFIsNotXML, 5},
+      {{"RefuseMemoryStream", "RefuseAudioFormat", "RefuseMarkup"},
+       RouteOwnStream | RoutePlainText,
+       "Good day, outlander.",
+       2 | SVSFIsNotXML,
+       5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "route " << c.route);

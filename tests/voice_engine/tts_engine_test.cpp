@@ -1,10 +1,11 @@
 // QuorrimVoice's engine, called as SAPI calls it: SetObjectToken with a
 // voice token, then Speak with a list of text fragments and a site that
 // takes the wave.
-#include <windows.h>
-#include <sapi.h>
+#include "voice_engine/tts_engine.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <sapi.h>
 
 #include <cstring>
 #include <map>
@@ -13,7 +14,6 @@
 #include <vector>
 
 #include "voice_engine/quorrim_voice.h"
-#include "voice_engine/tts_engine.h"
 
 namespace {
 
@@ -196,12 +196,8 @@ TEST_F(EngineFixture, HonoursRateAndVolumeOfTheVoiceAndOfTheText) {
     int lengthSign;  // against the normal rendering
     double peakRatio;
   } cases[] = {
-      {5, 0, 100, 100, -1, 1.0},
-      {0, 5, 100, 100, -1, 1.0},
-      {-5, 0, 100, 100, 1, 1.0},
-      {0, 0, 25, 100, 0, 0.25},
-      {0, 0, 100, 50, 0, 0.5},
-      {0, 0, 50, 50, 0, 0.25},
+      {5, 0, 100, 100, -1, 1.0}, {0, 5, 100, 100, -1, 1.0}, {-5, 0, 100, 100, 1, 1.0},
+      {0, 0, 25, 100, 0, 0.25},  {0, 0, 100, 50, 0, 0.5},   {0, 0, 50, 50, 0, 0.25},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.siteRate << " " << c.fragmentRate << " " << c.siteVolume << " "
@@ -233,8 +229,9 @@ TEST_F(EngineFixture, SaysTextWithQuotesAndLettersBeyondAscii) {
     const wchar_t* firstWords;
   } cases[] = {
       {L"gmw/en", L"He said \"run\" & 'hide' <now>, then he ran away from the guards.", L"He said"},
-      {L"zle/ru", L"\x041F\x0440\x0438\x0432\x0435\x0442, \x00AB\x0447\x0443\x0436\x0435\x0437\x0435\x043C\x0435\x0446\x00BB, "
-              L"\x0434\x043E\x0431\x0440\x043E \x043F\x043E\x0436\x0430\x043B\x043E\x0432\x0430\x0442\x044C.",
+      {L"zle/ru",
+       L"\x041F\x0440\x0438\x0432\x0435\x0442, \x00AB\x0447\x0443\x0436\x0435\x0437\x0435\x043C\x0435\x0446\x00BB, "
+       L"\x0434\x043E\x0431\x0440\x043E \x043F\x043E\x0436\x0430\x043B\x043E\x0432\x0430\x0442\x044C.",
        L"\x041F\x0440\x0438\x0432\x0435\x0442"},
   };
   for (const auto& c : cases) {
@@ -255,7 +252,8 @@ TEST_F(EngineFixture, SaysEachSpokenFragmentInOrder) {
   Site first, second, both;
   ASSERT_EQ(Say(first, Fragment(L"Balmora.")), S_OK);
   ASSERT_EQ(Say(second, Fragment(L"Vivec.")), S_OK);
-  SPVTEXTFRAG a = Fragment(L"Balmora."), blank = Fragment(L"   "), bookmark = Fragment(L"mark"), b = Fragment(L"Vivec.");
+  SPVTEXTFRAG a = Fragment(L"Balmora."), blank = Fragment(L"   "), bookmark = Fragment(L"mark"),
+              b = Fragment(L"Vivec.");
   bookmark.State.eAction = SPVA_Bookmark;
   a.pNext = &blank;
   blank.pNext = &bookmark;
