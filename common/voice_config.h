@@ -14,6 +14,9 @@ inline constexpr uint32_t VoiceConfigSize = 128;
 // A race pitch offset (-10000..10000, the buffer-frequency scale) on the
 // speech pitch scale -10..10.
 int32_t PitchToVoiceScale(int32_t offset);
+// The other way: a voice pitch step as a buffer-frequency offset, for a
+// voice whose SAPI takes no markup and so leaves its pitch to the sound.
+inline int32_t VoiceScaleToPitchOffset(int32_t step) { return step * 500; }
 
 // Whether a character's race step is also rendered into the voice's pitch:
 // only with the race effects on (VoiceFxByRace) and bound to the voice

@@ -9,7 +9,7 @@ file(MAKE_DIRECTORY ${SYMBOLS})
 # (--strip-debug alone keeps the table: every function's name and address in
 # what the player gets), and the symbols kept beside the release with a link
 # from the binary, so a debugger finds them for a crash report.
-foreach(binary ${PLUGIN} ${CONFIGURATOR})
+foreach(binary ${PLUGIN} ${CONFIGURATOR} ${VOICE_ENGINE})
   get_filename_component(name ${binary} NAME)
   execute_process(COMMAND ${OBJCOPY} --only-keep-debug ${binary} ${SYMBOLS}/${name}.debug RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
@@ -39,7 +39,7 @@ foreach(pair "readme-en.txt;ReadMe-English.txt" "readme-ru.txt;ReadMe-Russian.tx
   file(WRITE ${STAGE}/${to} "${text}")
 endforeach()
 
-set(files Vandrel.dll Sethrim.exe LirraCfg.ini Lexicon.txt ReadMe-English.txt ReadMe-Russian.txt)
+set(files Vandrel.dll Sethrim.exe QuorrimVoice.dll LirraCfg.ini Lexicon.txt ReadMe-English.txt ReadMe-Russian.txt)
 file(REMOVE ${DIST}/Quorrim-${VERSION}.zip)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${DIST}/Quorrim-${VERSION}.zip --format=zip ${files}
                 WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE rc)

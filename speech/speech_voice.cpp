@@ -6,6 +6,9 @@
 
 #include <sapi.h>
 
+#include "speech/sapi_fallback.h"
+#include "speech/wave_memory_stream.h"
+
 namespace {
 
 constexpr DWORD CoInitFlags = COINIT_MULTITHREADED | COINIT_SPEED_OVER_MEMORY;  // 8
@@ -62,6 +65,7 @@ ISpeechObjectTokens* InstalledVoices(ISpeechVoice* voice, LONG* count) {
 }  // namespace
 
 int32_t SpeechVoice::Init(uint32_t outputMode, uint32_t asyncFlag) {
+  DropFallback(this);
   voice = nullptr;
   tokens = nullptr;
   fileStream = nullptr;
@@ -81,9 +85,20 @@ int32_t SpeechVoice::Init(uint32_t outputMode, uint32_t asyncFlag) {
   switch (mode) {
     case Speakers:
       return hr;
-    case MemoryStream:
-      return CoCreateInstance(CLSID_SpMemoryStream, nullptr, CLSCTX_ALL, IID_ISpeechMemoryStream,
-                              reinterpret_cast<void**>(&memoryStream));
+    case MemoryStream: {
+      const HRESULT stream = CoCreateInstance(CLSID_SpMemoryStream, nullptr, CLSCTX_ALL, IID_ISpeechMemoryStream,
+                                              reinterpret_cast<void**>(&memoryStream));
+      if (SUCCEEDED(stream) && memoryStream && audioFormat) return stream;
+      // A SAPI without either class (Wine's) renders into a stream of our
+      // own through ISpVoice; it has the one format the plug-in asks for.
+      if (FAILED(stream)) memoryStream = nullptr;
+      ReleaseOnce(memoryStream);
+      SpeechFallback* fallback = ClaimFallback(this);
+      if (!fallback || !(fallback->stream = WaveMemoryStream::Create()))
+        return FAILED(stream) ? stream : E_OUTOFMEMORY;
+      fallback->route = RouteOwnStream;
+      return S_OK;
+    }
     case FileStream:
       return CoCreateInstance(CLSID_SpFileStream, nullptr, CLSCTX_ALL, IID_ISpeechFileStream,
                               reinterpret_cast<void**>(&fileStream));
@@ -103,6 +118,12 @@ int32_t SpeechVoice::SelectVoice(const char* description) {
   LONG count = 0;
   tokens = InstalledVoices(voice, &count);
   ToWide(description, voiceName);
+  if (!tokens) {  // automation enumeration refused: SAPI's token category instead
+    const int32_t found = SelectVoiceFromCategory(voice, voiceName);
+    if (found != 0) voiceName[0] = 0;
+    DecideMarkup();
+    return found;
+  }
 
   // From the last index down: of two voices with one description, the one
   // SAPI lists later wins.
@@ -116,13 +137,45 @@ int32_t SpeechVoice::SelectVoice(const char* description) {
       voice->putref_Voice(token);
       token->Release();
       ReleaseOnce(tokens);
+      DecideMarkup();
       return 0;
     }
     token->Release();
   }
   voiceName[0] = 0;
   ReleaseOnce(tokens);
+  DecideMarkup();
   return 2;
+}
+
+void SpeechVoice::DecideMarkup() {
+  SpeechFallback* fallback = FindFallback(this);
+  if (fallback && (fallback->route & RouteOwnStream) && !SpVoiceTakesMarkup(voice, *fallback))
+    fallback->route |= RoutePlainText;
+}
+
+uint32_t SpeechVoice::Route() const {
+  const SpeechFallback* fallback = FindFallback(this);
+  return fallback ? fallback->route : 0;
+}
+
+int32_t SpeechVoice::PitchLeft() const {
+  const SpeechFallback* fallback = FindFallback(this);
+  return fallback && (fallback->route & RoutePlainText) ? fallback->pitchLeft : 0;
+}
+
+const char* SpeechVoice::RouteDescription(uint32_t route) {
+  switch (route & (RouteOwnStream | RoutePlainText)) {
+    case 0:
+      return "SAPI's memory stream and markup";
+    case RouteOwnStream:
+      return "ISpVoice into a memory stream of its own, with markup";
+    case RoutePlainText:
+      return "SAPI's memory stream, plain text with the voice's rate and volume, pitch by the sound's frequency";
+    default:
+      return "ISpVoice into a memory stream of its own, plain text with the voice's rate and volume, "
+             "pitch by the sound's frequency";
+  }
 }
 
 int32_t SpeechVoice::SetConfig(const char* text) {
@@ -133,7 +186,10 @@ int32_t SpeechVoice::SetConfig(const char* text) {
 int32_t SpeechVoice::SetFileName(const char* path) { return ToWide(path, fileName) ? 0 : 1; }
 
 int32_t SpeechVoice::SetAudioFormat(int32_t type) {
-  if (!audioFormat) return 1;
+  if (!audioFormat) {
+    const SpeechFallback* fallback = FindFallback(this);
+    return fallback && fallback->stream && type == AudioFormat44kHz16BitMono ? 0 : 1;
+  }
   audioFormat->put_Type(static_cast<SpeechAudioFormatType>(type));
   if (fileStream) fileStream->putref_Format(audioFormat);
   if (memoryStream) memoryStream->putref_Format(audioFormat);
@@ -152,6 +208,11 @@ int32_t SpeechVoice::Speak(const char* text) {
   lstrcpyW(buffer, config);
   const int used = lstrlenW(buffer);
   MultiByteToWideChar(CP_ACP, 0, text, -1, buffer + used, static_cast<int>(bytes / 2) - used - 1);
+  if (SpeechFallback* fallback = FindFallback(this); fallback && (fallback->route & RouteOwnStream)) {
+    const HRESULT hr = SpeakThroughSpVoice(voice, *fallback, config, buffer + used, flags);
+    HeapFree(heap, 0, buffer);
+    return hr == E_NOINTERFACE ? 1 : 0;
+  }
   BSTR speech = SysAllocString(buffer);
 
   // The value 1 (not VARIANT_TRUE) is what the plug-in has always passed; the
@@ -159,11 +220,25 @@ int32_t SpeechVoice::Speak(const char* text) {
   const VARIANT_BOOL allowFormatChange = 1;
   LONG streamNumber = 0;
   int32_t result = 0;
+  HRESULT spoken = S_OK;
+  SpeechFallback* plain = FindFallback(this);
+  if (plain && !(plain->route & RoutePlainText)) plain = nullptr;
+  // Markup refused once (E_NOTIMPL, not a syntax error): from then on this
+  // voice gets the plain text, with rate and volume set on it.
+  const auto speakOnce = [&] {
+    if (plain) return SpeakPlainThroughAutomation(voice, *plain, config, buffer + used, flags);
+    HRESULT hr = voice->Speak(speech, flags, &streamNumber);
+    if (hr == E_NOTIMPL && configLength > 0 && (plain = ClaimFallback(this)) != nullptr) {
+      plain->route |= RoutePlainText;
+      hr = SpeakPlainThroughAutomation(voice, *plain, config, buffer + used, flags);
+    }
+    return hr;
+  };
   switch (mode) {
     case Speakers:
       voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
       voice->putref_AudioOutput(nullptr);
-      voice->Speak(speech, flags, &streamNumber);
+      spoken = speakOnce();
       break;
     case MemoryStream: {
       if (!memoryStream) {  // no stream to catch it: not aloud on the speakers instead
@@ -177,7 +252,7 @@ int32_t SpeechVoice::Speak(const char* text) {
       VariantClear(&newPosition);
       voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
       voice->putref_AudioOutputStream(memoryStream);
-      voice->Speak(speech, flags, &streamNumber);
+      spoken = speakOnce();
       break;
     }
     case FileStream: {
@@ -191,19 +266,31 @@ int32_t SpeechVoice::Speak(const char* text) {
       SysFreeString(path);
       voice->put_AllowAudioOutputFormatChangesOnNextSet(allowFormatChange);
       voice->putref_AudioOutputStream(fileStream);
-      voice->Speak(speech, flags, &streamNumber);
+      spoken = speakOnce();
       fileStream->Close();
       break;
     }
     default:
       break;
   }
+  (void)spoken;  // SAPI's answer is not the caller's concern, as it never was
   SysFreeString(speech);
   HeapFree(heap, 0, buffer);
   return result;
 }
 
 int32_t SpeechVoice::GetAudio(const uint8_t** data, uint32_t* size) {
+  if (const SpeechFallback* fallback = FindFallback(this); fallback && fallback->stream) {
+    const uint32_t written = fallback->stream->Position();
+    SAFEARRAY* copy = SafeArrayCreateVector(VT_UI1, 0, written);
+    if (!copy) return 2;
+    if (written) CopyMemory(copy->pvData, fallback->stream->Bytes(), written);
+    if (size) *size = written;
+    if (data) *data = static_cast<const uint8_t*>(copy->pvData);
+    if (audioArray) SafeArrayDestroy(audioArray);
+    audioArray = copy;
+    return 0;
+  }
   if (!memoryStream) return 1;
   VARIANT position;
   VariantInit(&position);
@@ -239,7 +326,19 @@ int32_t SpeechVoice::ListVoices(char* buffer, uint32_t size, uint32_t* count) {
     return 1;
   LONG total = 0;
   ISpeechObjectTokens* all = InstalledVoices(lister, &total);
-  if (count) *count = static_cast<uint32_t>(total);
+  if (!all) {
+    HeapFree(heap, 0, voiceList);
+    voiceList = static_cast<wchar_t*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, 16));
+    if (!voiceList) {
+      lister->Release();
+      return 1;
+    }
+    const long listed = AppendCategoryVoices(heap, &voiceList);
+    total = 0;
+    if (count) *count = listed < 0 ? 0 : static_cast<uint32_t>(listed);
+  } else if (count) {
+    *count = static_cast<uint32_t>(total);
+  }
 
   for (LONG i = total - 1; i >= 0; --i) {
     ISpeechObjectToken* token = nullptr;
@@ -272,6 +371,7 @@ void SpeechVoice::Release() {
   ReleaseOnce(fileStream);
   ReleaseOnce(memoryStream);
   ReleaseOnce(audioFormat);
+  DropFallback(this);
   if (auto* array = static_cast<SAFEARRAY*>(InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&audioArray), nullptr)))
     SafeArrayDestroy(array);
 }

@@ -45,6 +45,17 @@ class SpeechVoice {
   // Releases every interface at most once, however often it is reached.
   void Release();
 
+  // How this voice reaches SAPI (SpeechRouteBits of speech/sapi_fallback.h):
+  // 0 where SAPI has its memory stream, audio format and markup (Windows).
+  // Decided once, by Init and SelectVoice, or by the first Speak whose
+  // markup SAPI refuses; the caller logs it (RouteDescription).
+  uint32_t Route() const;
+  static const char* RouteDescription(uint32_t route);
+  // The configuration's pitch the last Speak could not give the voice
+  // (plain text only; 0 otherwise): the caller carries it by the sound's
+  // frequency, as it does the race pitch.
+  int32_t PitchLeft() const;
+
   // Fields in their fixed order (the channel layout depends on it).
   uint32_t configLength;
   SAFEARRAY* audioArray;
@@ -60,6 +71,9 @@ class SpeechVoice {
   uint32_t async;
   uint32_t mode;
   wchar_t* voiceList;
+
+ private:
+  void DecideMarkup();
 };
 
 static_assert(sizeof(SpeechVoice) == 1580);

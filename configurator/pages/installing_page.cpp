@@ -3,6 +3,7 @@
 #include "configurator/loader_install.h"
 #include "configurator/main_window.h"
 #include "configurator/resource.h"
+#include "configurator/wine_voices.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ class InstallingPage final : public ConfigPage {
       EnableWindow(Item(IDC_bUnInstall), TRUE);
     }
     ReportInstallState();
+    for (const char* line : InstallWineVoices(window.exeDir)) AddInstallMessage(Text(line));
   }
 
   void bUnInstallClick() {
@@ -99,6 +101,7 @@ class InstallingPage final : public ConfigPage {
       EnableWindow(Item(IDC_bUnInstall), FALSE);
     }
     ReportInstallState();
+    for (const char* line : RemoveWineVoices()) AddInstallMessage(Text(line));
   }
 };
 

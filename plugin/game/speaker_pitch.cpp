@@ -37,8 +37,12 @@ uint32_t ApplySpeakerPitch(IDirectSoundBuffer* buffer, VoiceChannel* channel) {
   if (!buffer || !channel || !channel->speaker) return 1;
   DWORD frequency = 0;
   buffer->GetFrequency(&frequency);
-  // The speaker's timbre, when it has one, is added like its race pitch and kept within the same bounds.
-  buffer->SetFrequency(PitchedFrequency(frequency, SpeakerPitchOffset(channel->speaker) + LineFrequencyOffset(channel)));
+  // The speaker's timbre, when it has one, is added like its race pitch and
+  // kept within the same bounds; so is the pitch of a voice whose SAPI
+  // refused the markup and could not take it (0 wherever markup works).
+  const int32_t voicePitch = VoiceScaleToPitchOffset(channel->voice.PitchLeft());
+  buffer->SetFrequency(
+      PitchedFrequency(frequency, SpeakerPitchOffset(channel->speaker) + LineFrequencyOffset(channel) + voicePitch));
   return 0;
 }
 

@@ -175,6 +175,9 @@ void SetUpVoice(const VoiceSetup& v) {
     LOG_LINE("WRKTHREAD::'%s' is failed to initialize.", v.name);
   else
     LOG_LINE("WRKTHREAD::'%s' is initialized.", v.name);
+  // Said only where SAPI lacks what Windows' has (Wine's), once per voice.
+  if (voice.Route() != 0)
+    LOG_LINE("WRKTHREAD::'%s' speaks through %s.", v.name, SpeechVoice::RouteDescription(voice.Route()));
 }
 
 }  // namespace

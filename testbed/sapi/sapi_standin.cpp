@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "sapi_standin_control.h"
+#include "sapi_standin_refusals.h"
+#include "sapi_standin_spvoice.h"
 
 namespace {
 
@@ -720,6 +722,7 @@ class Voice : public Dispatch<ISpeechVoice> {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_ISpeechVoice) return Answer(out);
+    if (iid == IID_ISpVoice) return (*out = MakeSpVoiceOver(this)) ? S_OK : E_OUTOFMEMORY;
     *out = nullptr;
     return E_NOINTERFACE;
   }
@@ -753,7 +756,7 @@ class Voice : public Dispatch<ISpeechVoice> {
   HRESULT STDMETHODCALLTYPE putref_AudioOutputStream(ISpeechBaseStream* s) override {
     if (s) {
       void* core = nullptr;
-      if (FAILED(s->QueryInterface(IID_StandInStream, &core))) return E_INVALIDARG;
+      if (FAILED(s->QueryInterface(IID_StandInStream, &core)) && !sapistandin::TakesForeign(s)) return E_INVALIDARG;
     }
     SetOutput(s);
     return S_OK;
@@ -810,13 +813,16 @@ class Voice : public Dispatch<ISpeechVoice> {
     if (flags & SVSFPurgeBeforeSpeak) speaker_.Stop();
     StreamCore* core = nullptr;
     if (output_) output_->QueryInterface(IID_StandInStream, reinterpret_cast<void**>(&core));
-    const PcmFormat format = core ? FormatOfType(core->type) : FormatOfType(SAFT44kHz16BitMono);
+    PcmFormat format = core ? FormatOfType(core->type) : FormatOfType(SAFT44kHz16BitMono);
+    ISpStreamFormat* foreign = core ? nullptr : sapistandin::ForeignStream(output_);
+    if (foreign) format = sapistandin::ForeignFormat(foreign, format);
 
     Prosody start;
     start.rate = rate_;
     start.volume = volume_;
     std::vector<Segment> segments;
-    const HRESULT parsed = ParseMarkup(whole, start, flags, segments);
+    const HRESULT parsed =
+        sapistandin::MarkupRefused(whole, flags) ? E_NOTIMPL : ParseMarkup(whole, start, flags, segments);
     if (FAILED(parsed)) segments.assign(1, Segment{L"", start});  // nothing is spoken
     std::vector<int16_t> mono;
     std::wstring plain;
@@ -831,6 +837,10 @@ class Voice : public Dispatch<ISpeechVoice> {
     const wchar_t* where = L"speakers";
     if (FAILED(parsed)) {
       where = L"none";
+    } else if (foreign) {
+      ULONG written = 0;
+      foreign->Write(pcm.data(), static_cast<ULONG>(pcm.size()), &written);
+      where = L"memory";
     } else if (core) {
       core->Write(pcm);
       FileStreamObject* file = nullptr;
@@ -855,6 +865,7 @@ class Voice : public Dispatch<ISpeechVoice> {
     RecordNumber(key, L"LastBytes", static_cast<long>(pcm.size()));
     RecordNumber(key, L"LastFlags", flags);
     RecordNumber(key, L"LastResult", parsed);
+    if (foreign) foreign->Release();
     DWORD count = 0, size = sizeof count;
     RegQueryValueExW(key, L"SpeakCount", nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
     RecordNumber(key, L"SpeakCount", static_cast<long>(count + 1));
@@ -951,6 +962,7 @@ class Factory : public IClassFactory {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
+    if (!create_) return CLASS_E_CLASSNOTAVAILABLE;
     IUnknown* object = create_();
     HRESULT hr = object->QueryInterface(iid, out);
     object->Release();
@@ -987,7 +999,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
 HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   for (const ClassEntry& c : Classes)
     if (clsid == *c.clsid) {
-      auto* f = new Factory(c.create);
+      // A refused class gets a factory that makes nothing.  Failing here, or
+      // answering "not registered", sends Wine's COM on to a surrogate
+      // process (dllhost.exe) that never ends.
+      auto* f = new Factory(sapistandin::ClassRefused(clsid) ? nullptr : c.create);
       HRESULT hr = f->QueryInterface(iid, out);
       f->Release();
       return hr;

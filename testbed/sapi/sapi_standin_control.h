@@ -29,6 +29,15 @@
 //                               reference, an unclosed or nameless tag), and
 //                               then nothing is spoken ("LastOutput" "none")
 //
+// and, to stand in for a SAPI that lacks what Windows' has (Wine's), REG_DWORD
+// switches read at each call (SetRefused; the stand-in's side is in
+// sapi_standin_refusals.h):
+//
+//   RefuseMemoryStream, RefuseAudioFormat   1: that class cannot be created
+//                               (CLASS_E_CLASSNOTAVAILABLE)
+//   RefuseMarkup                1: a text SAPI would read as markup is
+//                               refused with E_NOTIMPL, nothing is spoken
+//
 // and, while a test has set RecordSpoken (StartRecordingSpoken), every Speak
 // call in order:
 //
@@ -118,6 +127,17 @@ inline long ReadNumber(const char* name, long fallback = -99999) {
 }
 
 inline long SpeakCount() { return ReadNumber("SpeakCount", 0); }
+
+// Sets or clears one of the Refuse... switches.
+inline void SetRefused(const char* name, bool refused) {
+  HKEY key = OpenKey();
+  const DWORD on = 1;
+  if (refused)
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+  else
+    RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
 
 // What one Speak call said, with the prosody at the end of its text.
 struct SpokenText {

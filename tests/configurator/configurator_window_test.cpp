@@ -560,6 +560,54 @@ TEST(ConfiguratorWindow, PoolsByGenderAndListenForASpeaker) {
   sapistandin::SetVoices(InstalledVoices);
 }
 
+// Under Wine, in a prefix without a voice of its own (this one has only the
+// stand-in, which brings no voice tokens), INSTALL with the release's
+// QuorrimVoice.dll beside the configurator registers the Quorrim voices and
+// says so after the loader's lines, in the window's language; UNINSTALL
+// removes them and says that.
+TEST(ConfiguratorWindow, UnderWineInstallRegistersTheVoicesAndUninstallRemovesThem) {
+  const struct {
+    int langIndex;
+    const char* added;
+    const char* removed;
+  } cases[] = {
+      {1, "Wine: the prefix had no voice, the Quorrim voices (espeak-ng) are installed",
+       "Wine: the Quorrim voices are removed"},
+      {0, "Wine: в префиксе не было голоса, установлены голоса Quorrim (espeak-ng)",
+       "Wine: голоса Quorrim удалены"},
+  };
+  const std::string token = "SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\QuorrimVoice-ru-female";
+  auto registered = [&] {
+    HKEY key = nullptr;
+    const bool there = RegOpenKeyExA(HKEY_LOCAL_MACHINE, token.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (there) RegCloseKey(key);
+    return there;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.langIndex);
+    GameFolder folder("window-wine-voices");
+    GameFolder::Write(folder.Settings(), "[BaseConfig]\r\nLangIndex=" + std::to_string(c.langIndex) + "\r\n");
+    GameFolder::Write(folder.game + "ModuleLoader.ini", "[Parameters]\r\nTargetName=Morrowind.exe\r\n");
+    ASSERT_TRUE(CopyFileA((RuntimeDir() + "\\QuorrimVoice.dll").c_str(), (folder.tool + "QuorrimVoice.dll").c_str(),
+                          FALSE));
+    ASSERT_FALSE(registered());
+    Configurator app(folder);
+    ASSERT_TRUE(app.Open()) << "no window";
+    const size_t before = InstallLog(app).size();
+    SendMessageW(app[IDC_bInstall], BM_CLICK, 0, 0);
+    std::vector<std::string> log = InstallLog(app);
+    ASSERT_EQ(log.size(), before + 2);  // the loader's line, then the voices'
+    EXPECT_EQ(log.back(), c.added);
+    EXPECT_TRUE(registered());
+
+    SendMessageW(app[IDC_bUnInstall], BM_CLICK, 0, 0);
+    log = InstallLog(app);
+    EXPECT_EQ(log.back(), c.removed);
+    EXPECT_FALSE(registered());
+    ASSERT_EQ(app.Close(), 0);
+  }
+}
+
 // Without a module loader: two lines in the log, UNINSTALL is the enabled
 // button, and closing copies the plug-in, its settings and the lexicon the
 // configurator wrote at its start (there was none) into the game.

@@ -1,5 +1,5 @@
 cmake_minimum_required(VERSION 3.20)
-# What a player unpacks: exactly the six files; both binaries PE32 for i386,
+# What a player unpacks: exactly the seven files; the three binaries PE32 for i386,
 # without debug sections and without a COFF symbol table, linked to their
 # symbols kept beside the release, with the version resource of the release,
 # and importing nothing beyond what every Windows has.
@@ -12,7 +12,7 @@ set(TO ${unpacked})
 include(${CMAKE_CURRENT_LIST_DIR}/unpack_release.cmake)
 file(GLOB names RELATIVE ${unpacked} ${unpacked}/*)
 list(SORT names)
-set(expected Lexicon.txt LirraCfg.ini ReadMe-English.txt ReadMe-Russian.txt Sethrim.exe Vandrel.dll)
+set(expected Lexicon.txt LirraCfg.ini QuorrimVoice.dll ReadMe-English.txt ReadMe-Russian.txt Sethrim.exe Vandrel.dll)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "release holds ${names}, expected ${expected}")
 endif()
@@ -26,7 +26,7 @@ endfunction()
 
 set(allowed kernel32.dll user32.dll gdi32.dll ole32.dll oleaut32.dll msvcrt.dll advapi32.dll comctl32.dll
   comdlg32.dll uxtheme.dll shell32.dll)
-foreach(binary Vandrel.dll Sethrim.exe)
+foreach(binary Vandrel.dll Sethrim.exe QuorrimVoice.dll)
   set(path ${unpacked}/${binary})
   execute_process(COMMAND ${OBJDUMP} -f -h -p ${path} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)

@@ -135,6 +135,38 @@ TEST_F(VoiceFile, TheRecordCarriesTheRenderedSpeech) {
   record->buffer->Release();
 }
 
+// Where SAPI refuses the markup (Wine's), the voice speaks the plain text
+// and its configured pitch goes onto the buffer beside the speaker's, one
+// voice step as 500 Hz; where markup works nothing is added.
+TEST_F(VoiceFile, APitchTheVoiceCouldNotTakeGoesOntoTheBuffer) {
+  Settings.VPBaseFemale = 2000;
+  const struct {
+    bool markupRefused;
+    DWORD frequency;
+  } cases[] = {{false, 44100 + 2000}, {true, 44100 + 2000 + 4 * 500}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.markupRefused);
+    sapistandin::SetRefused("RefuseMarkup", c.markupRefused);
+    SpeechVoice& v = VoiceMaleDlg.voice;
+    std::memset(&v, 0, sizeof v);
+    v.Init(MemoryStream, 0);
+    v.SetAudioFormat(AudioFormat44kHz16BitMono);
+    v.SetConfig("<pitch absmiddle=\"4\"><rate absspeed=\"0\"><volume level=\"100\">");
+    v.SelectVoice("Test Voice");
+    VoiceMaleDlg.speaker = speaker.ref;
+    EXPECT_EQ(v.Speak("Greetings."), 0);
+    GameSoundRecord* record = Load("Vo\\k\\f\\" + NameOf(&VoiceMaleDlg));
+    sapistandin::SetRefused("RefuseMarkup", false);
+    ASSERT_NE(record, nullptr);
+    DWORD frequency = 0;
+    record->buffer->GetFrequency(&frequency);
+    EXPECT_EQ(frequency, c.frequency);
+    StopAllSpeech();
+    record->buffer->Release();
+    v.Release();
+  }
+}
+
 TEST_F(VoiceFile, ThreeDimensionalSoundGetsItsInterface) {
   ManagerByte(0x18) = 2;
   Render("Hm.");
