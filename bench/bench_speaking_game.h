@@ -11,7 +11,9 @@
 #include <cstring>
 #include <string>
 
+#include "bench_clock.h"
 #include "bench_game.h"
+#include "plugin/game/game_state.h"
 #include "plugin/speech/voice_channel.h"
 #include "sapi_standin_control.h"
 
@@ -55,6 +57,19 @@ inline bool HookedSpeakingGame(const char* voiceName) {
   Put(game_double::Objects().soundManager, 0x0C, Addr(sound));
   game_double::SetRoutineResult(game_double::VoiceVolumeQuery, 200);
   return true;
+}
+
+// Milliseconds from the dialogue call site (the line passed twice, as the
+// game does, by the partner) to the say routine's first call after it, with
+// the worker running; 60 000 or more when none came within a minute.
+inline double CallSiteToSayMs(const char* line) {
+  const uint32_t before = game_double::SayCount();
+  Dialogue.CurrentSpeaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
+  const double start = Now();
+  DialogueText(line);
+  DialogueText(line);
+  while (game_double::SayCount() == before && Now() - start < 60) Sleep(1);
+  return (Now() - start) * 1000;
 }
 
 }  // namespace bench

@@ -61,13 +61,7 @@ Latency Measure(int lines, const std::vector<std::string>& ids) {
   Latency l{0, 0, 0};
   for (int i = 0; i < lines; ++i) {
     lstrcpynA(partnerId, ids[static_cast<size_t>(i) % ids.size()].c_str(), sizeof partnerId);
-    const uint32_t before = game_double::SayCount();
-    Dialogue.CurrentSpeaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
-    const double start = Now();
-    DialogueText(Line);
-    DialogueText(Line);
-    while (game_double::SayCount() == before && Now() - start < 60) Sleep(1);
-    const double t = (Now() - start) * 1000;
+    const double t = CallSiteToSayMs(Line);
     if (i == 0) l.first = t;
     else l.laterMean += t / (lines - 1);
     if (t > l.worst) l.worst = t;
