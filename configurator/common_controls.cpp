@@ -46,6 +46,17 @@ std::string SelectedItem(HWND list) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// A list view's state image 1 is the empty check box, 2 the ticked one.
+bool ItemChecked(HWND list, int item) {
+  return ((SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+void SetItemChecked(HWND list, int item, bool checked) {
+  LVITEMW state{};
+  state.stateMask = LVIS_STATEIMAGEMASK;
+  state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+}
+
 HWND FindControl(HWND root, int id) {
   struct Search {
     int id;

@@ -20,6 +20,10 @@ void FillList(HWND list, const std::string& items);
 // The selected item without leading and trailing blanks; empty when none is.
 std::string SelectedItem(HWND list);
 
+// The check box of item `item` of a list view with check boxes.
+bool ItemChecked(HWND list, int item);
+void SetItemChecked(HWND list, int item, bool checked);
+
 // The first window below `root`, at any depth, with the control id `id`.
 HWND FindControl(HWND root, int id);
 

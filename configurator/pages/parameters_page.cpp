@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "configurator/key_names.h"
+#include "configurator/common_controls.h"
 #include "configurator/main_window.h"
 #include "configurator/resource.h"
 
@@ -23,16 +24,6 @@ void FillFlags(HWND list, const std::string& items) {
     entry.pszText = text.data();
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
   }
-}
-
-bool FlagChecked(HWND list, int item) {
-  return ((SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-void SetFlagChecked(HWND list, int item, bool checked) {
-  LVITEMW state{};
-  state.stateMask = LVIS_STATEIMAGEMASK;
-  state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-  SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
 }
 
 bool KeyIsDown(uint8_t code) { return (GetKeyState(code) & 0x8000) != 0; }
@@ -63,7 +54,7 @@ class ParametersPage final : public ConfigPage {
 
   void Load(const ConfiguratorSettings& s) override {
     HWND flags = Item(IDC_clGlobalFlags);
-    for (int i = 0; i < GlobalFlagCount; ++i) SetFlagChecked(flags, i, s.flags[i] != 0);
+    for (int i = 0; i < GlobalFlagCount; ++i) SetItemChecked(flags, i, s.flags[i] != 0);
     for (int i = 0; i < 4; ++i) {
       keyCodes_[i] = ChordKey(s.SpeakKeyCode, i);
       keyCodes_[4 + i] = ChordKey(s.SilenceKeyCode, i);
@@ -73,7 +64,7 @@ class ParametersPage final : public ConfigPage {
 
   void Store(ConfiguratorSettings& s) const override {
     HWND flags = Item(IDC_clGlobalFlags);
-    for (int i = 0; i < GlobalFlagCount; ++i) s.flags[i] = FlagChecked(flags, i) ? 1 : 0;
+    for (int i = 0; i < GlobalFlagCount; ++i) s.flags[i] = ItemChecked(flags, i) ? 1 : 0;
     const uint8_t speak[4] = {keyCodes_[0], keyCodes_[1], keyCodes_[2], keyCodes_[3]};
     const uint8_t silence[4] = {keyCodes_[4], keyCodes_[5], keyCodes_[6], keyCodes_[7]};
     s.SpeakKeyCode = PackKeyChord(speak);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/voice_config.h"
+#include "configurator/common_controls.h"
 #include "configurator/main_window.h"
 #include "configurator/resource.h"
 #include "configurator/voice_pools.h"
@@ -39,16 +40,6 @@ constexpr PoolControls PoolTabs[PoolKindCount] = {
     {1, "clVDlgPoolFemale", IDC_clVDlgPoolFemale, IDC_tbVDlgVarietyFemale},
     {2, "clVDlgPoolCrea", IDC_clVDlgPoolCrea, IDC_tbVDlgVarietyCrea},
 };
-
-bool Checked(HWND list, int item) {
-  return ((SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-void SetChecked(HWND list, int item, bool checked) {
-  LVITEMW state{};
-  state.stateMask = LVIS_STATEIMAGEMASK;
-  state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-  SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
-}
 
 // Document, creature, male, female: the order the lists are filled and
 // the voices shown.
@@ -133,7 +124,7 @@ class VoicesPage final : public ConfigPage {
     for (VoiceKind v : ShowOrder) SetVoiceSliders(voices_[v], s.voices[v].config);
     for (int k = 0; k < PoolKindCount; ++k) {
       const std::vector<bool> checks = PoolChecks(s.voicePools[k], PoolKind(k), window.installedVoices);
-      for (size_t i = 0; i < checks.size(); ++i) SetChecked(pools_[k].list, static_cast<int>(i), checks[i]);
+      for (size_t i = 0; i < checks.size(); ++i) SetItemChecked(pools_[k].list, static_cast<int>(i), checks[i]);
       SetSliderPosition(pools_[k].variety, s.voiceVariety[k]);
     }
   }
@@ -146,7 +137,7 @@ class VoicesPage final : public ConfigPage {
     }
     for (int k = 0; k < PoolKindCount; ++k) {
       std::vector<bool> checks(window.installedVoices.size());
-      for (size_t i = 0; i < checks.size(); ++i) checks[i] = Checked(pools_[k].list, static_cast<int>(i));
+      for (size_t i = 0; i < checks.size(); ++i) checks[i] = ItemChecked(pools_[k].list, static_cast<int>(i));
       s.voicePools[k] = PoolText(s.voicePools[k], PoolKind(k), window.installedVoices, checks);
       s.voiceVariety[k] = SliderPosition(pools_[k].variety);
     }
