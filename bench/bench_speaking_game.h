@@ -15,6 +15,7 @@
 #include "bench_game.h"
 #include "plugin/game/game_state.h"
 #include "plugin/speech/voice_channel.h"
+#include "plugin/speech/voice_file_name.h"
 #include "sapi_standin_control.h"
 
 namespace bench {
@@ -57,6 +58,20 @@ inline bool HookedSpeakingGame(const char* voiceName) {
   Put(game_double::Objects().soundManager, 0x0C, Addr(sound));
   game_double::SetRoutineResult(game_double::VoiceVolumeQuery, 200);
   return true;
+}
+
+// The female dialogue channel's voice set up on this thread, rendering into
+// memory for the partner, as the worker sets its voices up; `name` gets the
+// channel's voice-file name for the hooked loader.
+inline VoiceChannel& PartnerChannelOnThisThread(char (&name)[VoiceFileNameSize]) {
+  VoiceChannel& channel = VoiceFemaleDlg;
+  channel.voice.Init(MemoryStream, 0);
+  channel.voice.SetAudioFormat(AudioFormat44kHz16BitMono);
+  channel.voice.SetConfig("");
+  channel.voice.SelectVoice(channel.voiceName);
+  channel.speaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
+  MakeVoiceFileName(&channel, name);
+  return channel;
 }
 
 // Milliseconds from the dialogue call site (the line passed twice, as the

@@ -174,14 +174,8 @@ std::vector<Seam> Seams(const std::string& line, int count) {
 // loader making the buffer of it, and the whole say routine of the game
 // double around it, on the main thread with no worker.
 void BenchPieceCosts(int repeat) {
-  VoiceChannel& channel = VoiceFemaleDlg;
-  channel.voice.Init(MemoryStream, 0);
-  channel.voice.SetAudioFormat(AudioFormat44kHz16BitMono);
-  channel.voice.SetConfig("");
-  channel.voice.SelectVoice(channel.voiceName);
-  channel.speaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
   char name[VoiceFileNameSize];
-  MakeVoiceFileName(&channel, name);
+  VoiceChannel& channel = PartnerChannelOnThisThread(name);
   const std::string thousand = LineOf(1000);
   const auto length = static_cast<uint32_t>(thousand.size());
   const uint32_t first = SpeechPieceEnd(thousand.c_str(), length, 0);

@@ -68,14 +68,8 @@ void BenchGameThread(int lines) {
 }
 
 void BenchProcessVoiceFile(int rounds) {
-  VoiceChannel& channel = VoiceFemaleDlg;
-  channel.voice.Init(MemoryStream, 0);
-  channel.voice.SetAudioFormat(AudioFormat44kHz16BitMono);
-  channel.voice.SetConfig("");
-  channel.voice.SelectVoice(channel.voiceName);
-  channel.speaker = reinterpret_cast<ObjectRef*>(game_double::Objects().partnerRef);
   char name[VoiceFileNameSize];
-  MakeVoiceFileName(&channel, name);
+  VoiceChannel& channel = PartnerChannelOnThisThread(name);
   double seconds = 0, audio = 0, render = 0;
   for (int i = 0; i < rounds; ++i) {
     const double rendering = Now();
