@@ -27,6 +27,7 @@
 #include "plugin/speech/voice_channel.h"
 #include "plugin/game/fake_game.h"
 #include "support/plugin_log.h"
+#include "support/worker_support.h"
 #include "support/standin_environment.h"
 
 using namespace speechtest;
@@ -95,17 +96,7 @@ class SpeakerVoices : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (WorkerThread) {
-      PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-      EXPECT_EQ(WaitForSingleObject(WorkerThread, 10000), WAIT_OBJECT_0);
-      CloseHandle(WorkerThread);
-      WorkerThread = nullptr;
-    }
-    for (VoiceChannel* c : AllChannels) {
-      c->voice.Release();
-      if (c->text) HeapFree(GetProcessHeap(), 0, c->text);
-      c->text = nullptr;
-    }
+    StopWorkerAndFreeChannels(10000);
     CloseLog();
   }
 

@@ -27,6 +27,7 @@
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/speech/voice_channel.h"
 #include "support/plugin_log.h"
+#include "support/worker_support.h"
 #include "support/standin_environment.h"
 
 using namespace testsupport;
@@ -116,31 +117,13 @@ class Chain : public ::testing::Test {
   }
 
   void TearDown() override {
-    Key(SpeakKey, false);
-    Key(SilenceKey, false);
-    if (WorkerThread) {
-      PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-      EXPECT_EQ(WaitForSingleObject(WorkerThread, 20000), WAIT_OBJECT_0);
-      CloseHandle(WorkerThread);
-      WorkerThread = nullptr;
-    }
+    PressKey(SpeakKey, false);
+    PressKey(SilenceKey, false);
+    StopWorkerAndFreeChannels(20000);
     StopAllSpeech();
-    for (VoiceChannel* c : AllChannels) {
-      c->voice.Release();
-      if (c->text) HeapFree(GetProcessHeap(), 0, c->text);
-      c->text = nullptr;
-    }
     sapistandin::StopRecordingSpoken();
     SpeakLoop.speechActive = 0;
     CloseLog();
-  }
-
-  static void Key(WORD vk, bool down) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &in, sizeof in);
   }
 
   bool Has(const std::string& line) {
@@ -261,9 +244,9 @@ TEST_F(Chain, ALongLineWaitingForTheSpeakChordIsSaidInPiecesToo) {
   ASSERT_TRUE(WaitFor([&] { return Has("EVENT::Trying to speak: " + line); }, 10000));
   Sleep(10 * ActiveRoundMs);
   EXPECT_EQ(Says(), 0u);
-  Key(SpeakKey, true);
+  PressKey(SpeakKey, true);
   EXPECT_TRUE(WaitFor([] { return Says() >= 1; }, 10000));
-  Key(SpeakKey, false);
+  PressKey(SpeakKey, false);
   WaitUntilQuiet();
   const size_t pieces = SpeechPieceCount(line.c_str(), static_cast<uint32_t>(line.size()));
   ASSERT_EQ(Says(), pieces);
@@ -300,9 +283,9 @@ TEST_F(Chain, EveryEndOfAChainLeavesTheRestUnsaid) {
   } ends[] = {
       {"the silence chord", true,
        [] {
-         Key(SilenceKey, true);
+         PressKey(SilenceKey, true);
          EXPECT_TRUE(WaitFor([] { return SpeakLoop.speechActive == 0; }, 5000));
-         Key(SilenceKey, false);
+         PressKey(SilenceKey, false);
        }},
       {"leaving menu mode", false,
        [] {

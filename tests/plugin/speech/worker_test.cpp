@@ -23,6 +23,7 @@
 #include "plugin/speech/voice_channel.h"
 #include "plugin/game/fake_game.h"
 #include "support/plugin_log.h"
+#include "support/worker_support.h"
 #include "support/standin_environment.h"
 
 using namespace speechtest;
@@ -36,14 +37,6 @@ constexpr uint32_t SpeakKey = VK_F9;
 constexpr uint32_t SilenceKey = VK_F10;
 ObjectRef* const SomeActor = reinterpret_cast<ObjectRef*>(0x1234);
 
-void Key(WORD vk, bool down) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-  SendInput(1, &in, sizeof in);
-}
-
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   while (!done()) {
@@ -56,18 +49,18 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
 // A press held until its effect is seen, however slowly the worker's rounds
 // come round; false when it never was.
 bool PressUntil(WORD vk, const std::function<bool()>& effect, DWORD timeoutMs = 5000) {
-  Key(vk, true);
+  PressKey(vk, true);
   const bool seen = WaitFor(effect, timeoutMs);
-  Key(vk, false);
+  PressKey(vk, false);
   return seen;
 }
 
 // A press that should change nothing: held across many of the worker's
 // rounds, so that a fault has every chance to show.
 void PressWithoutEffect(WORD vk) {
-  Key(vk, true);
+  PressKey(vk, true);
   Sleep(10 * ActiveRoundMs);
-  Key(vk, false);
+  PressKey(vk, false);
 }
 
 class Worker : public ::testing::Test {
@@ -109,23 +102,13 @@ class Worker : public ::testing::Test {
   // Ends the worker (which releases its voices), so that a test may start
   // another one with other switches.
   void Stop() {
-    if (WorkerThread) {
-      PostThreadMessageA(WorkerThreadId, WM_WORKER_QUIT, 0, 0);
-      EXPECT_EQ(WaitForSingleObject(WorkerThread, 10000), WAIT_OBJECT_0);
-      CloseHandle(WorkerThread);
-      WorkerThread = nullptr;
-    }
-    for (VoiceChannel* c : AllChannels) {
-      c->voice.Release();
-      if (c->text) HeapFree(GetProcessHeap(), 0, c->text);
-      c->text = nullptr;
-    }
+    StopWorkerAndFreeChannels(10000);
     SpeakLoop.speechActive = 0;
   }
 
   void TearDown() override {
-    Key(SpeakKey, false);
-    Key(SilenceKey, false);
+    PressKey(SpeakKey, false);
+    PressKey(SilenceKey, false);
     Stop();
     ReleaseSpeechLexicon();
     CloseLog();
@@ -231,13 +214,13 @@ TEST_F(Worker, AHeldSpeakChordSpeaksOnce) {
   Start();
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "First line.");
   ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: First line."); }, 5000));
-  Key(SpeakKey, true);
+  PressKey(SpeakKey, true);
   ASSERT_TRUE(WaitFor([this] { return SpokenSinceStart() == 1; }, 3000));
   PostSpeakRequest(&VoiceMaleDlg, SomeActor, "Second line.");
   ASSERT_TRUE(WaitFor([this] { return HasLine("EVENT::Trying to speak: Second line."); }, 5000));
   Sleep(3000);
   EXPECT_EQ(SpokenSinceStart(), 1);
-  Key(SpeakKey, false);
+  PressKey(SpeakKey, false);
   Sleep(200);
   EXPECT_EQ(SpokenSinceStart(), 1);
   ASSERT_TRUE(PressUntil(SpeakKey, [this] { return SpokenSinceStart() == 2; }));
@@ -574,14 +557,14 @@ TEST(SpeakLoop, ARequestPostedBeforeADiscardIsDropped) {
 TEST(KeyChordDown, EveryNonZeroByteMustBeDown) {
   EXPECT_TRUE(KeyChordDown(0));
   EXPECT_FALSE(KeyChordDown(VK_F11));
-  Key(VK_F11, true);
+  PressKey(VK_F11, true);
   EXPECT_TRUE(WaitFor([] { return KeyChordDown(VK_F11); }, 5000));
   EXPECT_TRUE(KeyChordDown(VK_F11 << 16));  // empty slots skipped
   EXPECT_FALSE(KeyChordDown(VK_F11 | (VK_F12 << 8)));
-  Key(VK_F12, true);
+  PressKey(VK_F12, true);
   EXPECT_TRUE(WaitFor([] { return KeyChordDown(VK_F11 | (VK_F12 << 8)); }, 5000));
-  Key(VK_F12, false);
-  Key(VK_F11, false);
+  PressKey(VK_F12, false);
+  PressKey(VK_F11, false);
   EXPECT_TRUE(WaitFor([] { return !KeyChordDown(VK_F11) && !KeyChordDown(VK_F12); }, 5000));
 }
 
