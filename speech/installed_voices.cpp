@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <sapi.h>
 
+#include "speech/sapi_fallback.h"
+
 namespace {
 
 void Narrow(const wchar_t* text, char* out, int size) {
@@ -15,6 +17,14 @@ void Narrow(const wchar_t* text, char* out, int size) {
     }
     out[0] = 0;
   }
+}
+
+void AddVoice(InstalledVoiceList& list, const wchar_t* description, const wchar_t* gender) {
+  if (list.count >= InstalledVoicesMax) return;
+  InstalledVoiceEntry& entry = list.voices[list.count];
+  Narrow(description, entry.description, sizeof entry.description);
+  Narrow(gender, entry.gender, sizeof entry.gender);
+  if (entry.description[0]) ++list.count;
 }
 
 }  // namespace
@@ -32,24 +42,31 @@ int32_t ListInstalledVoices(InstalledVoiceList& list) {
   ISpeechObjectTokens* tokens = nullptr;
   LONG total = 0;
   if (SUCCEEDED(lister->GetVoices(empty, empty, &tokens)) && tokens && FAILED(tokens->get_Count(&total))) total = 0;
+  bool walked = total == 0;
   for (LONG i = 0; i < total && list.count < InstalledVoicesMax; ++i) {
     ISpeechObjectToken* token = nullptr;
     if (FAILED(tokens->Item(i, &token)) || !token) continue;
-    InstalledVoiceEntry& entry = list.voices[list.count];
+    walked = true;
     BSTR description = nullptr, gender = nullptr;
     if (SUCCEEDED(token->GetDescription(0, &description)) && description) {
-      Narrow(description, entry.description, sizeof entry.description);
       // A token without the attribute answers with an error; its voice then
       // belongs to no gender.
       if (FAILED(token->GetAttribute(genderName, &gender))) gender = nullptr;
-      Narrow(gender, entry.gender, sizeof entry.gender);
-      if (entry.description[0]) ++list.count;
+      AddVoice(list, description, gender);
     }
     SysFreeString(description);
     SysFreeString(gender);
     token->Release();
   }
   if (tokens) tokens->Release();
+  // No list, or one whose tokens cannot be reached (Wine's SAPI): the
+  // token category has the same voices.
+  if (!tokens || !walked)
+    VisitCategoryVoices(
+        [](void* context, const wchar_t* description, const wchar_t* gender) {
+          AddVoice(*static_cast<InstalledVoiceList*>(context), description, gender);
+        },
+        &list);
   SysFreeString(genderName);
   SysFreeString(empty);
   lister->Release();

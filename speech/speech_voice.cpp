@@ -50,16 +50,23 @@ VARIANT Int32Variant(LONG value) {
   return v;
 }
 
-// The whole token collection of SAPI's installed voices, or null.
+// The whole token collection of SAPI's installed voices, or null when SAPI
+// refuses it or hands over one whose tokens cannot be reached (Wine 10
+// counts them but answers no Item); SAPI's token category serves then.
 ISpeechObjectTokens* InstalledVoices(ISpeechVoice* voice, LONG* count) {
   EmptyBstr required, optional;
   ISpeechObjectTokens* tokens = nullptr;
   *count = 0;
-  if (SUCCEEDED(voice->GetVoices(required.value, optional.value, &tokens)) && tokens) {
-    if (FAILED(tokens->get_Count(count))) *count = 0;
-    return tokens;
+  if (FAILED(voice->GetVoices(required.value, optional.value, &tokens)) || !tokens) return nullptr;
+  if (FAILED(tokens->get_Count(count))) *count = 0;
+  ISpeechObjectToken* first = nullptr;
+  if (*count > 0 && (FAILED(tokens->Item(0, &first)) || !first)) {
+    tokens->Release();
+    *count = 0;
+    return nullptr;
   }
-  return nullptr;
+  if (first) first->Release();
+  return tokens;
 }
 
 }  // namespace

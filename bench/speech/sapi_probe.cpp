@@ -58,6 +58,15 @@ void ProbeAutomation(const wchar_t* text) {
     LONG count = -1;
     tokens->get_Count(&count);
     std::printf("  %ld tokens\n", count);
+    for (LONG i = 0; i < count; ++i) {
+      ISpeechObjectToken* token = nullptr;
+      if (FAILED(tokens->Item(i, &token)) || !token) continue;
+      BSTR description = nullptr;
+      const HRESULT hr = token->GetDescription(0, &description);
+      std::printf("  GetDescription 0x%08lx %ls\n", static_cast<unsigned long>(hr), description ? description : L"");
+      SysFreeString(description);
+      token->Release();
+    }
     tokens->Release();
   }
   SysFreeString(empty);
@@ -120,17 +129,52 @@ void ProbeStreamRender(const wchar_t* text) {
   voice->Release();
 }
 
-// ISpVoice into a stream of our own (what the voice object falls back to).
-void ProbeOwnStreamRender(const wchar_t* text) {
+// Sets the voice whose token's default value is `name` (the last listed).
+void SetVoiceByName(ISpVoice* voice, const wchar_t* name) {
+  ISpObjectTokenCategory* category = nullptr;
+  IEnumSpObjectTokens* all = nullptr;
+  if (FAILED(Create(CLSID_SpObjectTokenCategory, IID_ISpObjectTokenCategory, reinterpret_cast<void**>(&category))))
+    return;
+  if (SUCCEEDED(category->SetId(SPCAT_VOICES, FALSE)) && SUCCEEDED(category->EnumTokens(nullptr, nullptr, &all))) {
+    ULONG count = 0;
+    all->GetCount(&count);
+    for (ULONG i = 0; i < count; ++i) {
+      ISpObjectToken* token = nullptr;
+      if (FAILED(all->Item(i, &token)) || !token) continue;
+      wchar_t* description = nullptr;
+      if (SUCCEEDED(token->GetStringValue(nullptr, &description)) && description && lstrcmpiW(description, name) == 0)
+        Report("ISpVoice::SetVoice(named token)", voice->SetVoice(token));
+      CoTaskMemFree(description);
+      token->Release();
+    }
+    all->Release();
+  }
+  category->Release();
+}
+
+// ISpVoice into a stream of our own (what the voice object falls back to),
+// with SAPI's default voice and then with `name`.
+void ProbeOwnStreamRender(const wchar_t* text, const wchar_t* name) {
   ISpVoice* voice = nullptr;
   if (FAILED(Create(CLSID_SpVoice, IID_ISpVoice, reinterpret_cast<void**>(&voice)))) return;
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1) SetVoiceByName(voice, name);
   WaveMemoryStream* stream = WaveMemoryStream::Create();
+  std::printf("-- %s voice\n", pass == 0 ? "default" : "named");
   Report("ISpVoice::SetOutput(own stream)", voice->SetOutput(static_cast<ISpStreamFormat*>(stream), TRUE));
   Report("ISpVoice::Speak plain (own stream)", voice->Speak(text, SPF_IS_NOT_XML | SPF_PURGEBEFORESPEAK, nullptr));
   std::printf("  %lu bytes rendered\n", static_cast<unsigned long>(stream->Position()));
   stream->Rewind();
   Report("ISpVoice::Speak markup (own stream)", voice->Speak(L"<rate absspeed=\"2\">x", SPF_PURGEBEFORESPEAK, nullptr));
+  std::printf("  %lu bytes rendered\n", static_cast<unsigned long>(stream->Position()));
+  stream->Rewind();
+  Report("ISpVoice::Speak SPF_IS_XML (own stream)", voice->Speak(L"<rate absspeed=\"2\">x", SPF_IS_XML, nullptr));
+  std::printf("  %lu bytes rendered\n", static_cast<unsigned long>(stream->Position()));
+  stream->Rewind();
+  Report("ISpVoice::Speak plain x (own stream)", voice->Speak(L"x", SPF_IS_NOT_XML, nullptr));
+  std::printf("  %lu bytes rendered\n", static_cast<unsigned long>(stream->Position()));
   stream->Release();
+  }
   voice->Release();
 }
 
@@ -172,7 +216,9 @@ int main(int argc, char** argv) {
   ProbeVoiceTokens();
   ProbeAutomation(text);
   ProbeStreamRender(text);
-  ProbeOwnStreamRender(text);
+  wchar_t wideVoice[128];
+  MultiByteToWideChar(CP_ACP, 0, voice, -1, wideVoice, 128);
+  ProbeOwnStreamRender(text, wideVoice);
   ProbeVoiceObject(voice, narrow);
   CoUninitialize();
   return 0;

@@ -822,7 +822,8 @@ class Voice : public Dispatch<ISpeechVoice> {
     start.volume = volume_;
     std::vector<Segment> segments;
     const HRESULT parsed =
-        sapistandin::MarkupRefused(whole, flags) ? E_NOTIMPL : ParseMarkup(whole, start, flags, segments);
+        sapistandin::MarkupRefused(whole, flags) ? E_NOTIMPL
+                                                 : ParseMarkup(whole, start, sapistandin::ParseFlags(flags), segments);
     if (FAILED(parsed)) segments.assign(1, Segment{L"", start});  // nothing is spoken
     std::vector<int16_t> mono;
     std::wstring plain;

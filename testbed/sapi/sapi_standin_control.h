@@ -37,6 +37,9 @@
 //                               (CLASS_E_CLASSNOTAVAILABLE)
 //   RefuseMarkup                1: a text SAPI would read as markup is
 //                               refused with E_NOTIMPL, nothing is spoken
+//   ReadMarkupAsText            1: as Wine 10's SAPI: SVSFIsXML is refused
+//                               with E_NOTIMPL, and any other text is read
+//                               as plain text, tags and all
 //
 // and, while a test has set RecordSpoken (StartRecordingSpoken), every Speak
 // call in order:

@@ -19,11 +19,20 @@ inline bool ClassRefused(REFCLSID clsid) {
 }
 
 // What SAPI would read as markup: a text that begins with '<' (after
-// blanks), or any text with SVSFIsXML; SVSFIsNotXML wins.
+// blanks), or any text with SVSFIsXML; SVSFIsNotXML wins.  Reading markup as
+// text refuses only SVSFIsXML.
 inline bool MarkupRefused(const std::wstring& text, long flags) {
-  if (!Refused("RefuseMarkup") || (flags & SVSFIsNotXML)) return false;
+  if (flags & SVSFIsNotXML) return false;
+  if ((flags & SVSFIsXML) && Refused("ReadMarkupAsText")) return true;
+  if (!Refused("RefuseMarkup")) return false;
   const size_t start = text.find_first_not_of(L" \t\r\n");
   return (flags & SVSFIsXML) || (start != std::wstring::npos && text[start] == L'<');
+}
+
+// The flags the text is parsed with: reading markup as text, a text not
+// marked as markup is plain, whatever it begins with.
+inline long ParseFlags(long flags) {
+  return !(flags & SVSFIsXML) && Refused("ReadMarkupAsText") ? flags | SVSFIsNotXML : flags;
 }
 
 // A new reference to the stream's ISpStreamFormat, or null.

@@ -18,7 +18,7 @@ namespace {
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new StandInEnvironment);
 
-const char* const Switches[] = {"RefuseMemoryStream", "RefuseAudioFormat", "RefuseMarkup"};
+const char* const Switches[] = {"RefuseMemoryStream", "RefuseAudioFormat", "RefuseMarkup", "ReadMarkupAsText"};
 
 // The stand-in refuses what it is given for the life of the object.
 struct Refusing {
@@ -91,6 +91,13 @@ TEST(SpeechVoiceRoute, EachMissingPieceHasItsRouteAndTheLineStillRenders) {
        "Good day, outlander.",
        2 | SVSFIsNotXML,
        5},
+      // Wine 10: markup is refused only when asked for as such, and would
+      // otherwise be read out, tags and all.
+      {{"RefuseMemoryStream", "RefuseAudioFormat", "ReadMarkupAsText"},
+       RouteOwnStream | RoutePlainText,
+       "Good day, outlander.",
+       2 | SVSFIsNotXML,
+       5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "route " << c.route);
@@ -125,6 +132,7 @@ TEST(SpeechVoiceRoute, TheChoiceIsMadeOnceAndEachLineIsThenOneCall) {
   } cases[] = {
       {{"RefuseMarkup"}, 0, 2},
       {{"RefuseMemoryStream", "RefuseMarkup"}, RouteOwnStream | RoutePlainText, 1},
+      {{"RefuseMemoryStream", "ReadMarkupAsText"}, RouteOwnStream | RoutePlainText, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.routeBeforeFirstLine);
