@@ -20,17 +20,29 @@
 
 namespace bench {
 
-// The stand-in as built beside the bench folder (build/run/bench/..); false,
-// said on stdout, when it could not be registered.
-inline bool RegisterStandIn() {
+// Registers a COM server built beside the bench folder (build/run/bench/..)
+// through its DllRegisterServer; false, said on stdout, when it could not.
+inline bool RegisterBuilt(const char* dllName) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string dir = self;
-  dir.resize(dir.find_last_of('\\') + 1);
-  if (sapistandin::Register(dir + "..\\" + sapistandin::DllName)) return true;
-  std::printf("cannot register the SAPI stand-in\n");
-  return false;
+  std::string path = self;
+  path.resize(path.find_last_of('\\') + 1);
+  path += std::string("..\\") + dllName;
+  HMODULE dll = LoadLibraryA(path.c_str());
+  auto reg = dll ? reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll, "DllRegisterServer")) : nullptr;
+  const bool ok = reg && SUCCEEDED(reg());
+  if (dll) FreeLibrary(dll);
+  if (!ok) std::printf("cannot register %s\n", dllName);
+  return ok;
 }
+
+// The SAPI stand-in, in the default root's prefix.
+inline bool RegisterStandIn() { return RegisterBuilt(sapistandin::DllName); }
+
+// The second way to speak, in the Wine 10 root (QUORRIM_WINE_ROOT): Wine's
+// own SAPI with the Quorrim voices, which QuorrimVoice.dll registers.
+inline constexpr char WineSapiVoice[] = "Quorrim English Female";
+inline bool RegisterQuorrimVoice() { return RegisterBuilt("QuorrimVoice.dll"); }
 
 // The game double as attach leaves it (race effects on, women 2000 higher),
 // its partner the Dark Elf woman, the dialogue channels enabled and

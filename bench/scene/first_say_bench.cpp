@@ -5,10 +5,12 @@
 // DirectSound.  Run by hand under Wine; prints figures, asserts nothing.
 //
 //   scripts/wine-run build/run/bench/first_say_bench.exe [seams [repeat]]
+//   QUORRIM_WINE_ROOT=/opt/quorrim-wine10 scripts/wine-run build/run/bench/first_say_bench.exe --wine-sapi [seams [repeat]]
 //
 // For each voice (the stand-in's own synthesizer, and espeak-ng through the
 // stand-in when the root has it: its rendering takes longer the longer the
-// text, like a real voice's), side by side in one run:
+// text, like a real voice's; with --wine-sapi, in the Wine 10 root, Wine's
+// own SAPI with the Quorrim voice instead), side by side in one run:
 //   - the time from the call site to the first say routine call, for lines
 //     of about 100, 1 000 and 4 000 characters, the whole line rendered
 //     first (SpeakInPieces=0) against pieces (SpeakInPieces=1);
@@ -211,8 +213,9 @@ void BenchPieceCosts(int repeat) {
   std::memset(&channel.voice, 0, sizeof channel.voice);
 }
 
+// `description`: the stand-in's voice entry, or null on Wine's own SAPI.
 void BenchVoice(const char* voice, const char* description, int seams, int repeat) {
-  sapistandin::SetVoices({description});
+  if (description) sapistandin::SetVoices({description});
   for (VoiceChannel* c : {&VoiceMaleDlg, &VoiceFemaleDlg, &VoiceCreatureDlg}) {
     c->voice.Release();
     std::memset(&c->voice, 0, sizeof c->voice);
@@ -256,8 +259,15 @@ void BenchVoice(const char* voice, const char* description, int seams, int repea
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool wineSapi = argc > 1 && !std::strcmp(argv[1], "--wine-sapi");
+  if (wineSapi) --argc, ++argv;
   const int seams = argc > 1 ? std::atoi(argv[1]) : 4;
   const int repeat = argc > 2 ? std::atoi(argv[2]) : 3;
+  if (wineSapi) {
+    if (!RegisterQuorrimVoice() || !HookedSpeakingGame(WineSapiVoice)) return 1;
+    BenchVoice("Wine's own SAPI with the Quorrim voice (espeak-ng)", nullptr, seams, repeat);
+    return 0;
+  }
   if (!RegisterStandIn()) return 1;
   if (!HookedSpeakingGame("Quorrim Bench")) return 1;
 

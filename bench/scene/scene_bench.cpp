@@ -1,8 +1,10 @@
 // What a spoken dialogue line costs, in the game double with the plug-in's
-// code linked in and the SAPI stand-in as the voice.  Run by hand under Wine;
-// prints figures, asserts nothing.
+// code linked in and the SAPI stand-in as the voice (or, with --wine-sapi
+// in the Wine 10 root, Wine's own SAPI with the Quorrim voice).  Run by
+// hand under Wine; prints figures, asserts nothing.
 //
 //   scripts/wine-run build/run/bench/scene_bench.exe [--espeak] [lines]
+//   QUORRIM_WINE_ROOT=/opt/quorrim-wine10 scripts/wine-run build/run/bench/scene_bench.exe --wine-sapi [lines]
 //
 //   - the game's thread: one line through the dialogue routine's call site
 //     (the game passes it twice), hooked against the game's own bytes;
@@ -112,19 +114,25 @@ void BenchLatency(int lines) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool espeak = false;
+  bool espeak = false, wineSapi = false;
   int lines = 2000;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--espeak")) espeak = true;
+    else if (!std::strcmp(argv[i], "--wine-sapi")) wineSapi = true;
     else lines = std::atoi(argv[i]);
   }
-  if (!RegisterStandIn()) return 1;
-  sapistandin::SetVoices({espeak ? "Quorrim Bench=espeak:gmw/en+f3" : "Quorrim Bench"});
-  if (!HookedSpeakingGame("Quorrim Bench")) return 1;
-  std::printf("voice: %s\n", espeak ? "espeak-ng gmw/en+f3 through the stand-in" : "the stand-in's own synthesizer");
+  if (wineSapi) {
+    if (!RegisterQuorrimVoice() || !HookedSpeakingGame(WineSapiVoice)) return 1;
+    std::printf("voice: %s through Wine's own SAPI (QuorrimVoice.dll, espeak-ng)\n", WineSapiVoice);
+  } else {
+    if (!RegisterStandIn()) return 1;
+    sapistandin::SetVoices({espeak ? "Quorrim Bench=espeak:gmw/en+f3" : "Quorrim Bench"});
+    if (!HookedSpeakingGame("Quorrim Bench")) return 1;
+    std::printf("voice: %s\n", espeak ? "espeak-ng gmw/en+f3 through the stand-in" : "the stand-in's own synthesizer");
+  }
 
   BenchGameThread(lines);
-  BenchProcessVoiceFile(20);
-  BenchLatency(espeak ? 3 : 5);
+  BenchProcessVoiceFile(wineSapi ? 5 : 20);
+  BenchLatency(espeak || wineSapi ? 3 : 5);
   return 0;
 }
