@@ -29,7 +29,7 @@ IDirectSoundBuffer* Render(uint32_t from, uint32_t end) {
   const uint8_t* audio = nullptr;
   uint32_t size = 0;
   if (pieces.voice->GetAudio(&audio, &size) != 0) return nullptr;
-  return PitchedTestBuffer(pieces.sound->device, audio, size, pieces.frequencyOffset);
+  return PitchedTestBuffer(pieces.sound->device, *pieces.voice, audio, size, pieces.frequencyOffset);
 }
 
 bool Playing(IDirectSoundBuffer* buffer) {
@@ -72,7 +72,7 @@ bool StartTestPieces(SpeechVoice& voice, TestSound& sound, const std::string& te
     sound.buffer->Stop();
     sound.buffer->Release();
   }
-  sound.buffer = PitchedTestBuffer(sound.device, audio, size, frequencyOffset);
+  sound.buffer = PitchedTestBuffer(sound.device, voice, audio, size, frequencyOffset);
   if (!sound.buffer) return true;
   sound.buffer->Play(0, 0, 0);
   pieces.voice = &voice;

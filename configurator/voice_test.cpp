@@ -121,13 +121,13 @@ IDirectSoundBuffer* MakeTestBuffer(IDirectSound8* device, const uint8_t* audio, 
 
 }  // namespace
 
-IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const uint8_t* audio, uint32_t size,
-                                      int32_t frequencyOffset) {
+IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const SpeechVoice& voice, const uint8_t* audio,
+                                      uint32_t size, int32_t frequencyOffset) {
   IDirectSoundBuffer* buffer = MakeTestBuffer(device, audio, size);
   if (!buffer) return nullptr;
   DWORD own = 0;
   buffer->GetFrequency(&own);
-  buffer->SetFrequency(PitchedFrequency(own, frequencyOffset));
+  buffer->SetFrequency(PitchedFrequency(own, frequencyOffset + VoiceScaleToPitchOffset(voice.PitchLeft())));
   return buffer;
 }
 
@@ -160,6 +160,6 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
     sound.buffer->Stop();
     sound.buffer->Release();
   }
-  IDirectSoundBuffer* buffer = sound.buffer = PitchedTestBuffer(sound.device, audio, size, plan.frequencyOffset);
+  IDirectSoundBuffer* buffer = sound.buffer = PitchedTestBuffer(sound.device, voice, audio, size, plan.frequencyOffset);
   if (buffer) buffer->Play(0, 0, 0);
 }

@@ -71,8 +71,10 @@ void HearTestVoice(SpeechVoice& voice, TestSound& sound, const ConfiguratorSetti
                    int testRace, const std::string& text, const Lexicon* lexicon = nullptr, bool textIsMarkup = true,
                    const TestSpeaker& speaker = {});
 
-// A new test buffer holding the audio, at its own frequency plus
-// `frequencyOffset` (PitchedFrequency), not yet playing; null when none could
+// A new test buffer holding the audio `voice` rendered, at its own
+// frequency plus `frequencyOffset` and the pitch the voice's SAPI could not
+// apply (a SAPI without markup: SpeechVoice::PitchLeft), as the plug-in
+// pitches a line (PitchedFrequency); not yet playing; null when none could
 // be made.
-IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const uint8_t* audio, uint32_t size,
-                                      int32_t frequencyOffset);
+IDirectSoundBuffer* PitchedTestBuffer(IDirectSound8* device, const SpeechVoice& voice, const uint8_t* audio,
+                                      uint32_t size, int32_t frequencyOffset);

@@ -123,6 +123,36 @@ TEST(VoiceTest, PlaysThroughItsOwnBuffer) {
   DestroyWindow(owner);
 }
 
+// On a SAPI that reads no markup (Wine's) the voice's pitch cannot go into
+// the text: LISTEN carries it on the buffer's frequency, as the plug-in
+// does, beside the base and race pitch.
+TEST(VoiceTest, APitchTheSapiCouldNotApplyIsOnTheBuffer) {
+  sapistandin::SetVoices({"Quorrim Male", "Quorrim Female", "Quorrim Creature"});
+  HWND owner = CreateWindowA("STATIC", "voice test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  TestSound sound;
+  OpenTestSound(sound, owner);
+  ASSERT_NE(sound.device, nullptr) << "no DirectSound device under Wine";
+  for (const char* refusal : {"RefuseMarkup", "ReadMarkupAsText"}) {
+    SCOPED_TRACE(refusal);
+    sapistandin::SetRefused("RefuseMemoryStream", true);
+    sapistandin::SetRefused(refusal, true);
+    SpeechVoice voice{};
+    ConfiguratorSettings s = Settings(true, true);
+    s.racePitch[0] = -2600;  // the Orc's slider at -26: voice step -5, buffer -600 with the base
+    HearTestVoice(voice, sound, s, TestFemale, 0, "Listen to me.");
+    sapistandin::SetRefused("RefuseMemoryStream", false);
+    sapistandin::SetRefused(refusal, false);
+    ASSERT_NE(sound.buffer, nullptr);
+    EXPECT_EQ(sapistandin::ReadNumber("LastPitch"), 0);
+    DWORD frequency = 0;
+    sound.buffer->GetFrequency(&frequency);
+    EXPECT_EQ(frequency, 44100u - 600 - 5 * 500);
+    voice.Release();
+  }
+  CloseTestSound(sound);
+  DestroyWindow(owner);
+}
+
 // A long test text is said as the plug-in says a long line: piece by piece,
 // each rendered with the test's voice and played at the test's pitch once
 // the one before has stopped, the pieces together the whole text.  With
