@@ -20,6 +20,10 @@
 //                  so), and the window stays open
 //   Close          after every file was written at close
 //
+// and, whenever INSTALL or UNINSTALL changed which voices are installed
+// (under Wine), VoicesChanged: the page shows the voices as they are now,
+// keeping what the player set.
+//
 // While the window is open the controls hold what the player set; the
 // record only carries it in and out.
 #pragma once
@@ -49,6 +53,7 @@ class ConfigPage {
   virtual void Start() {}
   virtual bool Save() { return true; }
   virtual void Close() {}
+  virtual void VoicesChanged() {}
   // The dialog procedure of the page (WM_INITDIALOG is the frame's): TRUE
   // for a message it took.
   virtual INT_PTR DialogProc(UINT /*message*/, WPARAM, LPARAM) { return FALSE; }

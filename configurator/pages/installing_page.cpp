@@ -91,7 +91,14 @@ class InstallingPage final : public ConfigPage {
       EnableWindow(Item(IDC_bUnInstall), TRUE);
     }
     ReportInstallState();
-    for (const char* line : InstallWineVoices(window.exeDir)) AddInstallMessage(Text(line));
+    ReportWineVoices(InstallWineVoices(window.exeDir));
+  }
+
+  // The voices' lines in the log; the pages show the voices as they are now.
+  void ReportWineVoices(const std::vector<const char*>& lines) {
+    for (const char* line : lines) AddInstallMessage(Text(line));
+    if (lines.empty()) return;
+    for (const auto& page : window.pages) page->VoicesChanged();
   }
 
   void bUnInstallClick() {
@@ -101,7 +108,7 @@ class InstallingPage final : public ConfigPage {
       EnableWindow(Item(IDC_bUnInstall), FALSE);
     }
     ReportInstallState();
-    for (const char* line : RemoveWineVoices()) AddInstallMessage(Text(line));
+    ReportWineVoices(RemoveWineVoices());
   }
 };
 

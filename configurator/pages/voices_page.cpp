@@ -86,11 +86,21 @@ class VoicesPage final : public ConfigPage {
       SetupSlider(v.rate, -10, 10, 1, 0);
       SetupSlider(v.volume, 0, 100, 10, 100);
     }
-    const std::string installed = InstalledVoices(window.TestVoice);
-    for (VoiceKind v : ShowOrder)
-      for (const std::string& voice : SplitLines(installed))
-        SendMessageA(voices_[v].list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(voice.c_str()));
+    FillVoiceLists();
     CreatePools();
+  }
+
+  void VoicesChanged() override {
+    ConfiguratorSettings now = window.settings;
+    Store(now);
+    for (const Voice& v : voices_) SendMessageW(v.list, CB_RESETCONTENT, 0, 0);
+    FillVoiceLists();
+    window.installedVoices = ListVoicesWithGender();
+    for (const Pool& pool : pools_) {
+      SendMessageW(pool.list, LVM_DELETEALLITEMS, 0, 0);
+      FillPool(pool.list);
+    }
+    Load(now);
   }
 
   // The column heads of the pools' check lists.
@@ -131,7 +141,9 @@ class VoicesPage final : public ConfigPage {
 
   void Store(ConfiguratorSettings& s) const override {
     for (int v = 0; v < VoiceKindCount; ++v) {
-      s.voices[v].name = SelectedItem(voices_[v].list);
+      // With no voice to choose from (a Wine prefix before INSTALL) the
+      // file's voice stays.
+      if (SendMessageW(voices_[v].list, CB_GETCOUNT, 0, 0) > 0) s.voices[v].name = SelectedItem(voices_[v].list);
       s.voices[v].config = VoiceConfigText(SliderPosition(voices_[v].pitch), SliderPosition(voices_[v].rate),
                                            SliderPosition(voices_[v].volume));
     }
@@ -187,14 +199,26 @@ class VoicesPage final : public ConfigPage {
       column.mask = LVCF_WIDTH;
       column.cx = area.right - GetSystemMetrics(SM_CXVSCROLL);
       SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-      int index = 0;
-      for (const InstalledVoice& v : window.installedVoices) {
-        LVITEMA entry{};
-        entry.mask = LVIF_TEXT;
-        entry.iItem = index++;
-        entry.pszText = const_cast<char*>(v.description.c_str());
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&entry));
-      }
+      FillPool(list);
+    }
+  }
+
+  // Each voice's list holds the installed voices (SAPI's descriptions).
+  void FillVoiceLists() {
+    const std::string installed = InstalledVoices(window.TestVoice);
+    for (VoiceKind v : ShowOrder)
+      for (const std::string& voice : SplitLines(installed))
+        SendMessageA(voices_[v].list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(voice.c_str()));
+  }
+
+  void FillPool(HWND list) {
+    int index = 0;
+    for (const InstalledVoice& v : window.installedVoices) {
+      LVITEMA entry{};
+      entry.mask = LVIF_TEXT;
+      entry.iItem = index++;
+      entry.pszText = const_cast<char*>(v.description.c_str());
+      SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&entry));
     }
   }
 
