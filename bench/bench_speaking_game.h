@@ -27,11 +27,7 @@ inline bool RegisterBuilt(const char* dllName) {
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string path = self;
   path.resize(path.find_last_of('\\') + 1);
-  path += std::string("..\\") + dllName;
-  HMODULE dll = LoadLibraryA(path.c_str());
-  auto reg = dll ? reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll, "DllRegisterServer")) : nullptr;
-  const bool ok = reg && SUCCEEDED(reg());
-  if (dll) FreeLibrary(dll);
+  const bool ok = sapistandin::Register(path + "..\\" + dllName);  // any server's DllRegisterServer
   if (!ok) std::printf("cannot register %s\n", dllName);
   return ok;
 }

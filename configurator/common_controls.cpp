@@ -47,6 +47,17 @@ std::string SelectedItem(HWND list) {
 }
 
 // A list view's state image 1 is the empty check box, 2 the ticked one.
+void SetupCheckList(HWND list) {
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  RECT area;
+  GetClientRect(list, &area);
+  LVCOLUMNW column{};
+  column.mask = LVCF_WIDTH;
+  column.cx = area.right - GetSystemMetrics(SM_CXVSCROLL);
+  SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+}
+
 bool ItemChecked(HWND list, int item) {
   return ((SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }

@@ -20,6 +20,9 @@ void FillList(HWND list, const std::string& items);
 // The selected item without leading and trailing blanks; empty when none is.
 std::string SelectedItem(HWND list);
 
+// Makes a list view a check list: a check box on each row, whole rows
+// selected, one column as wide as the list leaves beside its scroll bar.
+void SetupCheckList(HWND list);
 // The check box of item `item` of a list view with check boxes.
 bool ItemChecked(HWND list, int item);
 void SetItemChecked(HWND list, int item, bool checked);

@@ -110,11 +110,11 @@ int32_t SelectVoiceFromCategory(ISpeechVoice* voice, const wchar_t* name) {
   return result;
 }
 
-long VisitCategoryVoices(void (*visit)(void* context, const wchar_t* description, const wchar_t* gender),
+void VisitCategoryVoices(void (*visit)(void* context, const wchar_t* description, const wchar_t* gender),
                          void* context) {
   ULONG count = 0;
   IEnumSpObjectTokens* tokens = CategoryVoices(&count);
-  if (!tokens) return -1;
+  if (!tokens) return;
   for (ULONG i = 0; i < count; ++i) {
     ISpObjectToken* token = nullptr;
     if (FAILED(tokens->Item(i, &token)) || !token) continue;
@@ -133,34 +133,31 @@ long VisitCategoryVoices(void (*visit)(void* context, const wchar_t* description
     token->Release();
   }
   tokens->Release();
-  return static_cast<long>(count);
 }
 
 long AppendCategoryVoices(HANDLE heap, wchar_t** list) {
-  // Each voice goes in right after what the list held before, so that the
-  // last listed ends up first.
-  struct Appending {
-    HANDLE heap;
-    wchar_t** list;
-    int at;
-    long count;
-  } appending{heap, list, lstrlenW(*list), 0};
-  const long listed = VisitCategoryVoices(
-      [](void* context, const wchar_t* description, const wchar_t*) {
-        auto& a = *static_cast<Appending*>(context);
-        const int length = lstrlenW(*a.list), added = lstrlenW(description) + 2;
-        const SIZE_T grown = (static_cast<SIZE_T>(length) + added + 1) * sizeof(wchar_t);
-        auto* larger = static_cast<wchar_t*>(HeapReAlloc(a.heap, HEAP_ZERO_MEMORY, *a.list, grown));
-        if (!larger) return;
-        *a.list = larger;
-        MoveMemory(larger + a.at + added, larger + a.at, (static_cast<SIZE_T>(length - a.at) + 1) * sizeof(wchar_t));
-        CopyMemory(larger + a.at, description, (added - 2) * sizeof(wchar_t));
-        larger[a.at + added - 2] = L'\r';
-        larger[a.at + added - 1] = L'\n';
-        ++a.count;
-      },
-      &appending);
-  return listed < 0 ? -1 : appending.count;
+  ULONG count = 0;
+  IEnumSpObjectTokens* tokens = CategoryVoices(&count);
+  if (!tokens) return -1;
+  long appended = 0;
+  for (ULONG i = count; i-- > 0;) {
+    ISpObjectToken* token = nullptr;
+    if (FAILED(tokens->Item(i, &token)) || !token) continue;
+    wchar_t* description = nullptr;
+    if (DescriptionOf(token, &description)) {
+      const SIZE_T grown = (static_cast<SIZE_T>(lstrlenW(*list)) + lstrlenW(description)) * 2 + 32;
+      if (auto* larger = static_cast<wchar_t*>(HeapReAlloc(heap, HEAP_ZERO_MEMORY, *list, grown))) {
+        *list = larger;
+        lstrcatW(*list, description);
+        lstrcatW(*list, L"\r\n");
+        ++appended;
+      }
+    }
+    CoTaskMemFree(description);
+    token->Release();
+  }
+  tokens->Release();
+  return appended;
 }
 
 Prosody ReadProsody(const wchar_t* config) {

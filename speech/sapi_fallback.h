@@ -32,13 +32,13 @@ SpeechFallback* ClaimFallback(const SpeechVoice* owner);
 void DropFallback(const SpeechVoice* owner);
 
 // The installed voices as SAPI's token category lists them, for a voice
-// whose automation GetVoices is refused or cannot be walked: selects the last one whose
-// description equals `name` (0), or none (2).
+// whose automation GetVoices is refused or cannot be walked: selects the
+// last one whose description equals `name` (0), or none (2).
 int32_t SelectVoiceFromCategory(ISpeechVoice* voice, const wchar_t* name);
 // Each voice of the category, first listed first: its description and its
-// Gender attribute ("" without one) to `visit`.  The number of voices, or
-// -1 when the category cannot be read.
-long VisitCategoryVoices(void (*visit)(void* context, const wchar_t* description, const wchar_t* gender),
+// Gender attribute ("" without one) to `visit`; none when the category
+// cannot be read.
+void VisitCategoryVoices(void (*visit)(void* context, const wchar_t* description, const wchar_t* gender),
                          void* context);
 // Appends each description and CR LF, last listed first, to `*list` (a
 // heap block of `heap`); the number of voices appended, or -1 when the

@@ -31,8 +31,6 @@ namespace {
 
 using namespace bench;
 
-uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-
 const uint32_t DocumentPlaces[] = {0x0A2A15, 0x1AD9AF, 0x1ADAB3, 0x1AC36B, 0x1ABE9C,
                                    0x1AC358, 0x1ABCBF, 0x1AD630};
 

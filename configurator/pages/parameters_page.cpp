@@ -35,14 +35,7 @@ class ParametersPage final : public ConfigPage {
   void Create() override {
     HWND flags = Item(IDC_clGlobalFlags);
     StretchToBottom(flags);
-    SendMessageW(flags, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-                 LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    RECT area;
-    GetClientRect(flags, &area);
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH;
-    column.cx = area.right - GetSystemMetrics(SM_CXVSCROLL);
-    SendMessageW(flags, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    SetupCheckList(flags);
 
     for (int i = 0; i < 8; ++i) SetWindowSubclass(Item(KeyCells[i]), KeyCellProc, i, reinterpret_cast<DWORD_PTR>(this));
   }

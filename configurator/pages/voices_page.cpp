@@ -190,16 +190,8 @@ class VoicesPage final : public ConfigPage {
       const PoolControls& c = PoolTabs[k];
       pools_[k] = {GetDlgItem(tabs_[c.tab], c.list), GetDlgItem(tabs_[c.tab], c.variety)};
       SetupSlider(pools_[k].variety, 0, VarietyMax, 1, 0);
-      HWND list = pools_[k].list;
-      SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-                   LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-      RECT area;
-      GetClientRect(list, &area);
-      LVCOLUMNW column{};
-      column.mask = LVCF_WIDTH;
-      column.cx = area.right - GetSystemMetrics(SM_CXVSCROLL);
-      SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-      FillPool(list);
+      SetupCheckList(pools_[k].list);
+      FillPool(pools_[k].list);
     }
   }
 

@@ -70,7 +70,9 @@ inline HKEY OpenKey() {
 }
 
 // Loads the stand-in from `dllPath` and has it register itself for the four
-// SAPI classes (InprocServer32 = its own path).  True on success.
+// SAPI classes (InprocServer32 = its own path).  True on success.  Any COM
+// server's DllRegisterServer is called the same way (QuorrimVoice.dll's in
+// the Wine SAPI tests and benches).
 inline bool Register(const std::string& dllPath) {
   HMODULE dll = LoadLibraryA(dllPath.c_str());
   if (!dll) return false;

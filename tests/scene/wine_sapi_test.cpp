@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "configurator/resource.h"
+#include "sapi_standin_control.h"
 #include "support/test_support.h"
 #include "window_driver.h"
 
@@ -41,14 +42,6 @@ bool TokenThere(const char* name) {
   return there;
 }
 
-// The engine's own registration, for the scene when it runs alone.
-bool RegisterEngine() {
-  HMODULE dll = LoadLibraryA((RuntimeDir() + "\\QuorrimVoice.dll").c_str());
-  auto reg = dll ? reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll, "DllRegisterServer")) : nullptr;
-  const bool ok = reg && SUCCEEDED(reg());
-  if (dll) FreeLibrary(dll);
-  return ok;
-}
 
 // This is Wine's SAPI, not the stand-in: the voice class comes from Wine's
 // sapi.dll.
@@ -196,7 +189,7 @@ Scene& TheScene() {
   static Scene* scene = nullptr;
   if (!scene) {
     // From the build, whatever INSTALL registered before.
-    EXPECT_TRUE(RegisterEngine());
+    EXPECT_TRUE(sapistandin::Register(RuntimeDir() + "\\QuorrimVoice.dll"));  // its DllRegisterServer
     scene = new Scene;
   }
   return *scene;

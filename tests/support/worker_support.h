@@ -1,14 +1,27 @@
 // What the tests that run the plug-in's worker thread in their own process
-// share: the keys the player presses, and the worker's end.
+// share: waiting for what the worker does, the keys the player presses, and
+// the worker's end.
 #pragma once
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "plugin/frame/plugin_state.h"
 #include "plugin/speech/voice_channel.h"
 
 namespace testsupport {
+
+// Polls `done` until it holds (true) or `timeoutMs` have passed (false).
+inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
+}
 
 // A key pressed or let go for the whole system, as the player's hand would.
 inline void PressKey(WORD vk, bool down) {

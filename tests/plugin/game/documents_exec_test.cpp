@@ -21,12 +21,13 @@
 #include "plugin/speech/speak_request.h"
 #include "plugin/speech/speaker_buffer_table.h"
 #include "plugin/game/voice_playback.h"
+#include "support/raw_memory.h"
 
 namespace gd = game_double;
 
 namespace {
 
-uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using rawmemory::Addr;
 
 std::vector<std::string> Posted() {
   std::vector<std::string> texts;

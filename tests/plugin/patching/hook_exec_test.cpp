@@ -28,7 +28,7 @@ constexpr uint32_t CF = 0x001, PF = 0x004, ZF = 0x040, SF = 0x080, OF = 0x800;
 constexpr uint32_t StatusFlags = CF | PF | ZF | SF | OF;
 constexpr uint32_t BaseFlags = 0x202;  // IF and the reserved bit
 
-uint32_t Addr(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using rawmemory::Addr;
 
 alignas(16) uint32_t gameStack[2048];
 constexpr int StackTop = 1024;  // index of the game's esp at the place

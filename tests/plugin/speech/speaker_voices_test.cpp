@@ -48,15 +48,6 @@ const std::vector<std::string_view> MalePool = {"Arden", "Corin", "Edric"};  // 
 
 ObjectRef* const SomeActor = reinterpret_cast<ObjectRef*>(0x1234);
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
 // One line as the stand-in rendered it, and the frequency its speaker adds.
 struct Rendered {
   std::string voice, text;

@@ -54,15 +54,6 @@ std::string LongLine(int sentences = 8) {
   return line + "Go now.";
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
 class Chain : public ::testing::Test {
  protected:
   Chain() : dir_("chain-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}

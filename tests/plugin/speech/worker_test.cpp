@@ -37,15 +37,6 @@ constexpr uint32_t SpeakKey = VK_F9;
 constexpr uint32_t SilenceKey = VK_F10;
 ObjectRef* const SomeActor = reinterpret_cast<ObjectRef*>(0x1234);
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
 // A press held until its effect is seen, however slowly the worker's rounds
 // come round; false when it never was.
 bool PressUntil(WORD vk, const std::function<bool()>& effect, DWORD timeoutMs = 5000) {
